@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12, idempotently and quietly.
+# Run as root. Safe to run again: it only acts on what is missing.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+quiet() { "$@" >"$log" 2>&1 || { cat "$log" >&2; echo "setup: failed: $*" >&2; exit 1; }; }
+
+packages=(g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686 wine wine32:i386 wine64
+          fonts-wine xvfb xauth xdotool imagemagick cmake make googletest dpkg-dev
+          libimage-exiftool-perl icoutils x11-utils)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  quiet dpkg --add-architecture i386
+  need_update=1
+fi
+# apt-get source needs a deb-src entry (libjpeg is built from Debian's sources for mingw).
+if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  cat >/etc/apt/sources.list.d/qvl-deb-src.sources <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  need_update=1
+fi
+if ((${#missing[@]})) || ((need_update)); then
+  echo "setup: installing ${missing[*]:-package lists}"
+  export DEBIAN_FRONTEND=noninteractive
+  quiet apt-get update
+  ((${#missing[@]})) && quiet apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# libjpeg-turbo built for i686 mingw, static, into a cache folder of the checkout.
+jpeg_prefix="$here/.deps/libjpeg-turbo"
+if [ ! -f "$jpeg_prefix/lib/cmake/libjpeg-turbo/libjpeg-turboConfig.cmake" ]; then
+  echo "setup: building libjpeg-turbo for mingw"
+  src="$here/.deps/src"
+  rm -rf "$src" && mkdir -p "$src"
+  (cd "$src" && quiet apt-get source --download-only libjpeg-turbo)
+  tarball=$(ls "$src"/libjpeg-turbo_*.orig.tar.gz | head -1)
+  quiet tar -xzf "$tarball" -C "$src"
+  dir=$(find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -1)
+  quiet cmake -S "$dir" -B "$src/build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF \
+    -DCMAKE_INSTALL_PREFIX="$jpeg_prefix"
+  quiet cmake --build "$src/build" -j2 --target install
+  rm -rf "$src"
+fi
