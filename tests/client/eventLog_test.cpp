@@ -1,0 +1,248 @@
+// The event log file: line format, reading back, limits, clearing, and concurrent appends.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "qvlclient.h"
+
+namespace {
+
+std::string LogPath()
+{
+    char dir[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+    std::string d(dir, n);
+    if (!d.empty() && d.back() == '\\')
+        d.pop_back();
+    return d + "\\qvl.log";
+}
+
+class EventLog : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetFileAttributesA(LogPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(LogPath().c_str());
+    }
+    void TearDown() override { SetUp(); }
+
+    // Writes the log's bytes exactly as given (binary).
+    static void WriteRaw(const std::string &bytes)
+    {
+        std::ofstream f(LogPath(), std::ios::binary | std::ios::trunc);
+        f << bytes;
+    }
+    static std::string ReadRaw()
+    {
+        std::ifstream f(LogPath(), std::ios::binary);
+        std::stringstream s;
+        s << f.rdbuf();
+        return s.str();
+    }
+    static EventEntry Entry(char type, const std::string &text)
+    {
+        EventEntry e;
+        std::memset(&e, 0, sizeof e);
+        e.type = type;
+        std::snprintf(e.text, sizeof e.text, "%s", text.c_str());
+        return e;
+    }
+    static std::string Text(const EventEntry &e) { return std::string(e.text, strnlen(e.text, sizeof e.text)); }
+};
+
+TEST_F(EventLog, AppendedLinesCarryTheTimeStampAndReadBack)
+{
+    EventEntry first = Entry('E', "Disk at Controller1-Channel1-Device1 failed.");
+    EventEntry second = Entry('I', "Array 'Data' verifying completed.");
+    SYSTEMTIME before;
+    GetLocalTime(&before);
+    ASSERT_EQ(cs_qvl_save_log_event(0, &first), 0);
+    ASSERT_EQ(cs_qvl_save_log_event(0, &second), 0);
+
+    const PackedTime t = first.event.time;
+    EXPECT_EQ(qvl_time_year(t), static_cast<unsigned>(before.wYear - 2000) & 31);
+    EXPECT_EQ(qvl_time_month(t), before.wMonth);
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "0\tE\t%02u/%02u/%u %02u:%02u:%02u\t%s\r\n", qvl_time_month(t),
+                  qvl_time_day(t), qvl_time_year(t), qvl_time_hour(t), qvl_time_minute(t), qvl_time_second(t),
+                  "Disk at Controller1-Channel1-Device1 failed.");
+    std::string raw = ReadRaw();
+    EXPECT_EQ(raw.substr(0, std::strlen(expected)), expected) << "text mode: CR LF on disk";
+
+    EventEntry back;
+    std::memset(&back, 0xAA, sizeof back);
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(back.type, 'E');
+    EXPECT_EQ(back.flags, '0');
+    EXPECT_EQ(back.event.time, t);
+    EXPECT_EQ(back.event.device, 0u) << "only the time is set in the event span";
+    EXPECT_EQ(back.event.code, 0);
+    EXPECT_EQ(Text(back), Text(first)) << "two-digit years must not shift the text";
+
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 1), 0);
+    EXPECT_EQ(back.type, 'I');
+    EXPECT_EQ(Text(back), Text(second));
+    EXPECT_EQ(cs_qvl_enum_event(0, &back, 2), QVL_NO_SUCH_LINE);
+    EXPECT_EQ(cs_qvl_enum_event(0, &back, -5), 0) << "a negative index reads the first line";
+    EXPECT_EQ(back.type, 'E');
+}
+
+TEST_F(EventLog, OneDigitYearLinesReadTheSame)
+{
+    WriteRaw("0\tE\t05/21/3 14:02:07\tDisk at Controller1-Channel2-Device1 failed.\r\n"
+             "0\tW\t12/31/31 23:59:59\tTwo digits\r\n");
+    EventEntry e;
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
+    EXPECT_EQ(e.type, 'E');
+    EXPECT_EQ(qvl_time_month(e.event.time), 5u);
+    EXPECT_EQ(qvl_time_day(e.event.time), 21u);
+    EXPECT_EQ(qvl_time_year(e.event.time), 3u);
+    EXPECT_EQ(qvl_time_hour(e.event.time), 14u);
+    EXPECT_EQ(qvl_time_minute(e.event.time), 2u);
+    EXPECT_EQ(qvl_time_second(e.event.time), 7u);
+    EXPECT_EQ(Text(e), "Disk at Controller1-Channel2-Device1 failed.");
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 1), 0);
+    EXPECT_EQ(Text(e), "Two digits");
+    EXPECT_EQ(qvl_time_year(e.event.time), 31u);
+}
+
+TEST_F(EventLog, LineLengthLimitIs511Characters)
+{
+    const std::string head = "0\tI\t01/02/26 03:04:05\t";
+    std::string fits = head + std::string(511 - head.size(), 'x');
+    std::string over = head + std::string(512 - head.size(), 'y');
+    WriteRaw(fits + "\n" + over + "\n" + "0\tI\t01/02/26 03:04:05\tafter\n");
+    EventEntry e;
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
+    EXPECT_EQ(Text(e), std::string(511 - head.size(), 'x'));
+    EXPECT_EQ(e.text[511], 0);
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 1), -1);
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 2), 0) << "a long line does not hide the next";
+    EXPECT_EQ(Text(e), "after");
+}
+
+TEST_F(EventLog, MissingEmptyAndUnfinishedLogs)
+{
+    EventEntry e;
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 0), -1) << "missing log";
+    WriteRaw("");
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 0), QVL_NO_SUCH_LINE);
+    WriteRaw("0\tI\t01/02/26 03:04:05\tno line feed");
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 0), QVL_NO_SUCH_LINE);
+    EXPECT_EQ(cs_qvl_enum_event(0, nullptr, 0), -1);
+}
+
+TEST_F(EventLog, MalformedLinesGiveEntriesWithoutCrashing)
+{
+    const std::string lines[] = {
+        std::string("\n"),
+        std::string("garbage\n"),
+        std::string("0\tE\n"),
+        std::string("0\tE\t99/99/99 99:99:99\tfields out of range\n"),
+        std::string("0\tE\t05/21/3 14:02:07\ttext\twith\ttabs\n"),
+        std::string("0\tE\t05/2\x01/3 \xff\xfe\x00\x00 binary\n", 24),
+    };
+    std::string all;
+    for (const std::string &l : lines)
+        all += l;
+    WriteRaw(all);
+    const char *texts[] = {"", "", "", "fields out of range", "text\twith\ttabs", nullptr};
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        EventEntry e;
+        std::memset(&e, 0xAA, sizeof e);
+        ASSERT_EQ(cs_qvl_enum_event(0, &e, i), 0);
+        EXPECT_LT(strnlen(e.text, sizeof e.text), sizeof e.text);
+        if (texts[i])
+            EXPECT_EQ(Text(e), texts[i]);
+        EXPECT_LE(qvl_time_month(e.event.time), 15u);
+    }
+    EventEntry e;
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 6), QVL_NO_SUCH_LINE);
+}
+
+TEST_F(EventLog, LineBreaksInATextDoNotSplitTheLine)
+{
+    EventEntry e = Entry('W', "Array 'a\nb\rc' verifying aborted.");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    EventEntry back;
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(Text(back), "Array 'a b c' verifying aborted.");
+    EXPECT_EQ(cs_qvl_enum_event(0, &back, 1), QVL_NO_SUCH_LINE);
+}
+
+TEST_F(EventLog, UnterminatedTextIsCutTo511Characters)
+{
+    EventEntry e;
+    std::memset(&e, 'z', sizeof e);
+    e.type = 'I';
+    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    std::string raw = ReadRaw();
+    ASSERT_GE(raw.size(), 2u);
+    EXPECT_EQ(raw.substr(raw.size() - 2), "\r\n");
+    EXPECT_EQ(raw.find("\t" + std::string(511, 'z') + "\r\n"), raw.size() - 514);
+}
+
+TEST_F(EventLog, ClearingRemovesTheLogAndToleratesItsAbsence)
+{
+    EventEntry e = Entry('I', "x");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
+    EXPECT_EQ(GetFileAttributesA(LogPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
+}
+
+TEST_F(EventLog, ReadOnlyLogIsNeitherWrittenNorDeletedButTheEntryIsStamped)
+{
+    WriteRaw("0\tI\t01/02/26 03:04:05\tkept\n");
+    ASSERT_TRUE(SetFileAttributesA(LogPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    EventEntry e = Entry('E', "not written");
+    e.event.time = 0;
+    EXPECT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    EXPECT_NE(e.event.time, 0u);
+    EXPECT_EQ(ReadRaw(), "0\tI\t01/02/26 03:04:05\tkept\n");
+    EXPECT_EQ(cs_qvl_clear_event_log(0), -1);
+    EXPECT_NE(GetFileAttributesA(LogPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(cs_qvl_save_log_event(0, nullptr), 0);
+}
+
+TEST_F(EventLog, ConcurrentAppendsKeepEveryLineWhole)
+{
+    constexpr int kThreads = 4, kLines = 100;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < kLines; ++i) {
+                EventEntry e = Entry('I', "thread " + std::to_string(t) + " line " + std::to_string(i) + " " +
+                                              std::string(200, static_cast<char>('a' + t)));
+                cs_qvl_save_log_event(0, &e);
+            }
+        });
+    for (auto &th : threads)
+        th.join();
+
+    std::vector<int> next(kThreads, 0);
+    for (int i = 0; i < kThreads * kLines; ++i) {
+        EventEntry e;
+        ASSERT_EQ(cs_qvl_enum_event(0, &e, i), 0) << "line " << i;
+        int t = -1, n = -1;
+        char tail[256] = "";
+        ASSERT_EQ(std::sscanf(e.text, "thread %d line %d %255s", &t, &n, tail), 3) << e.text;
+        ASSERT_TRUE(t >= 0 && t < kThreads);
+        EXPECT_EQ(n, next[t]++) << "each thread's lines in its own order";
+        EXPECT_EQ(std::string(tail), std::string(200, static_cast<char>('a' + t)));
+    }
+    EventEntry e;
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, kThreads * kLines), QVL_NO_SUCH_LINE);
+}
+
+} // namespace
