@@ -58,6 +58,10 @@ typedef struct QvlSimCall {
 int32_t QVLSIMAPI qvlsim_load_text(const char *text, const char *source, char *error,
                                    uint32_t errorSize);
 int32_t QVLSIMAPI qvlsim_load_file(const char *path, char *error, uint32_t errorSize);
+/* Why the system was made empty when it was created: QVLDEV_SCENARIO refused ("QVLDEV_SCENARIO
+ * refused: FILE:LINE: reason") or QVLDEV_INSTANCE invalid. 0 = no such problem; -1 and the
+ * reason otherwise. A later load or reset clears it. */
+int32_t QVLSIMAPI qvlsim_state_error(char *error, uint32_t errorSize);
 /* Replace the system with the built-in demo system. */
 int32_t QVLSIMAPI qvlsim_reset(void);
 /* Print the system as a scenario. Returns the text's length; writes it (zero-terminated) only

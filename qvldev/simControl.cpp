@@ -1,0 +1,254 @@
+// The control exports of the simulated device library (simControl.h).
+#include "simControl.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "scenario.h"
+#include "simStore.h"
+
+using namespace qvlsim;
+
+namespace {
+
+void putError(const std::string &reason, char *error, uint32_t size)
+{
+    if (!error || size == 0) return;
+    size_t n = reason.size() < size - 1 ? reason.size() : size - 1;
+    std::memcpy(error, reason.data(), n);
+    error[n] = '\0';
+}
+
+SimDisk *anyDisk(SimState &s, DeviceId id) { return qvl_valid_id(id) ? findDisk(s, id) : nullptr; }
+
+bool pushEvent(SimState &s, uint32_t code, DeviceId id, const uint8_t *payload, uint32_t size)
+{
+    if (s.eventCount >= kEventCapacity || size > QVL_EVENT_PAYLOAD || code > 255) return false;
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    DeviceEvent &e = s.events[(s.eventHead + s.eventCount) % kEventCapacity];
+    std::memset(&e, 0, sizeof e);
+    e.time = qvl_pack_time(t.wYear - 2000u, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    e.device = id;
+    e.code = static_cast<uint8_t>(code);
+    if (payload && size) std::memcpy(e.payload, payload, size);
+    ++s.eventCount;
+    return true;
+}
+
+const char *const kOperationNames[QVLSIM_OP_COUNT] = {
+    "get_version",     "get_driver_capabilities", "get_controller_count", "get_controller_info",
+    "get_channel_info", "get_logical_devices",    "get_device_info",      "create_array",
+    "delete_array",    "add_disk_to_array",       "add_spare_disk",       "remove_spare_disk",
+    "set_array_state", "set_array_info",          "set_device_info",      "rescan_devices",
+    "query_remove",    "remove_devices",          "get_event",
+};
+
+// No exception leaves an export; a failure to reach the state reads as refused.
+template <class Body>
+int32_t guarded(Body body)
+{
+    try {
+        return body();
+    } catch (...) {
+        return -1;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t QVLSIMAPI qvlsim_load_text(const char *text, const char *source, char *error, uint32_t errorSize)
+{
+    try {
+        if (!text) {
+            putError("no scenario text", error, errorSize);
+            return -1;
+        }
+        // Parse aside, then swap in whole: a refused scenario leaves nothing behind.
+        auto scratch = std::make_unique<SimState>();
+        std::string reason;
+        if (!parseScenario(text, source, *scratch, reason)) {
+            putError(reason, error, errorSize);
+            return -1;
+        }
+        StateLock lock;
+        lock.state() = *scratch;
+        putError("", error, errorSize);
+        return 0;
+    } catch (...) {
+        putError("out of memory", error, errorSize);
+        return -1;
+    }
+}
+
+int32_t QVLSIMAPI qvlsim_load_file(const char *path, char *error, uint32_t errorSize)
+{
+    try {
+        std::string text, reason;
+        if (!path || !readWholeFile(path, text, reason)) {
+            putError(path ? reason : "no file name", error, errorSize);
+            return -1;
+        }
+        return qvlsim_load_text(text.c_str(), path, error, errorSize);
+    } catch (...) {
+        putError("out of memory", error, errorSize);
+        return -1;
+    }
+}
+
+int32_t QVLSIMAPI qvlsim_state_error(char *error, uint32_t errorSize)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        const SimState &s = lock.state();
+        std::string reason(s.error, strnlen(s.error, sizeof s.error));
+        putError(reason, error, errorSize);
+        return reason.empty() ? 0 : -1;
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_reset(void) { return qvlsim_load_text(kDemoScenario, "demo", nullptr, 0); }
+
+int32_t QVLSIMAPI qvlsim_show(char *buffer, uint32_t size)
+{
+    try {
+        std::string text;
+        {
+            StateLock lock;
+            text = printScenario(lock.state());
+        }
+        if (buffer && size > text.size()) std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return static_cast<int32_t>(text.size());
+    } catch (...) {
+        return -1;
+    }
+}
+
+int32_t QVLSIMAPI qvlsim_plug(const char *words, DeviceId *id, char *error, uint32_t errorSize)
+{
+    try {
+        StateLock lock;
+        DeviceId made = QVL_NO_DEVICE;
+        std::string reason;
+        if (!plugDisk(words ? words : "", lock.state(), made, reason)) {
+            putError(reason, error, errorSize);
+            return -1;
+        }
+        if (id) *id = made;
+        putError("", error, errorSize);
+        return 0;
+    } catch (...) {
+        putError("out of memory", error, errorSize);
+        return -1;
+    }
+}
+
+int32_t QVLSIMAPI qvlsim_pull(DeviceId id)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        SimState &s = lock.state();
+        SimDisk *d = anyDisk(s, id);
+        if (!d) return -1;
+        if (SimArray *a = findArray(s, effectiveParent(s, id, d->parentSet, d->parent))) a->status |= QVL_ARRAY_BROKEN;
+        if (SimArray *a = listingArray(s, id)) dropMember(*a, id);
+        eraseDisk(s, id);
+        return 0;
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_fail(DeviceId id)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        SimState &s = lock.state();
+        SimDisk *d = anyDisk(s, id);
+        // The event comes with the failure, so refuse both when the queue is full.
+        if (!d || !pushEvent(s, 1, id, nullptr, 0)) return -1;
+        d->status |= QVL_DISK_DISABLED;
+        if (SimArray *a = findArray(s, effectiveParent(s, id, d->parentSet, d->parent))) a->status |= QVL_ARRAY_BROKEN;
+        return 0;
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_set_busy(DeviceId id, int32_t busy)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        SimDisk *d = anyDisk(lock.state(), id);
+        if (!d) return -1;
+        d->busy = busy != 0;
+        return 0;
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_queue_event(uint32_t code, DeviceId id, const uint8_t *payload, uint32_t size)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        return pushEvent(lock.state(), code, id, payload, size) ? 0 : -1;
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_pending_events(void)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        return static_cast<int32_t>(lock.state().eventCount);
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_inject(uint32_t operation, int32_t result, uint32_t count)
+{
+    return guarded([&]() -> int32_t {
+        if (operation >= QVLSIM_OP_COUNT) return -1;
+        StateLock lock;
+        lock.state().injections[operation] = SimInjection{1, result, count};
+        return 0;
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_inject_clear(void)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        std::memset(lock.state().injections, 0, sizeof lock.state().injections);
+        return 0;
+    });
+}
+
+const char *QVLSIMAPI qvlsim_operation_name(uint32_t operation)
+{
+    return operation < QVLSIM_OP_COUNT ? kOperationNames[operation] : nullptr;
+}
+
+int32_t QVLSIMAPI qvlsim_calls(QvlSimCall *calls, uint32_t capacity)
+{
+    return guarded([&]() -> int32_t {
+        if (!calls) return capacity ? -1 : 0;
+        StateLock lock;
+        const SimState &s = lock.state();
+        // The latest calls that fit, oldest first.
+        uint32_t n = s.callCount < capacity ? s.callCount : capacity;
+        uint32_t start = (s.callNext + QVLSIM_CALL_RECORD - n) % QVLSIM_CALL_RECORD;
+        for (uint32_t i = 0; i < n; ++i) calls[i] = s.calls[(start + i) % QVLSIM_CALL_RECORD];
+        return static_cast<int32_t>(n);
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_clear_calls(void)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        lock.state().callCount = 0;
+        lock.state().callNext = 0;
+        return 0;
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,139 @@
+#include "simStore.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "scenario.h"
+
+namespace qvlsim {
+namespace {
+
+std::string environment(const char *name)
+{
+    char buf[1024];
+    DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+    if (n == 0 || n >= sizeof buf) return {};
+    return std::string(buf, n);
+}
+
+class Store {
+public:
+    static Store &get()
+    {
+        static Store store;
+        return store;
+    }
+
+    HANDLE mutex() const { return mutex_; }
+    SimState *state() const { return state_; }
+
+private:
+    Store()
+    {
+        std::string instance = environment("QVLDEV_INSTANCE");
+        if (instance.empty()) instance = "default";
+        if (!validInstanceName(instance)) {
+            // Never fall back to another instance's state: run on a private empty system.
+            privateState(("QVLDEV_INSTANCE '" + instance.substr(0, 64) + "' is not a valid instance name").c_str());
+            return;
+        }
+        std::string base = "qvldev-" + instance;
+        mutex_ = CreateMutexA(nullptr, FALSE, (base + "-lock").c_str());
+        char temp[MAX_PATH];
+        DWORD n = GetTempPathA(sizeof temp, temp);
+        std::string path = (n > 0 && n < sizeof temp ? std::string(temp, n) : std::string()) + base + ".state";
+        file_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (mutex_ && file_ != INVALID_HANDLE_VALUE) {
+            mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READWRITE, 0, sizeof(SimState), (base + "-state").c_str());
+            if (mapping_)
+                state_ = static_cast<SimState *>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SimState)));
+        }
+        if (!state_) privateState(("cannot map the state file " + path).c_str());
+    }
+
+    ~Store()
+    {
+        if (state_ && mapping_) UnmapViewOfFile(state_);
+        if (mapping_) CloseHandle(mapping_);
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+        if (mutex_) CloseHandle(mutex_);
+    }
+
+    void privateState(const char *reason)
+    {
+        if (!mutex_) mutex_ = CreateMutexA(nullptr, FALSE, nullptr);
+        own_ = std::make_unique<SimState>();
+        state_ = own_.get();
+        initEmpty(*state_);
+        lstrcpynA(state_->error, reason, sizeof state_->error);
+    }
+
+    HANDLE mutex_ = nullptr;               // owned
+    HANDLE file_ = INVALID_HANDLE_VALUE;   // owned
+    HANDLE mapping_ = nullptr;             // owned
+    SimState *state_ = nullptr;            // view of mapping_, or own_
+    std::unique_ptr<SimState> own_;
+};
+
+}  // namespace
+
+bool readWholeFile(const char *path, std::string &text, std::string &error)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = std::string(path) + ": cannot open (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    text.clear();
+    char buf[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(h, buf, sizeof buf, &got, nullptr) != 0) && got > 0) {
+        text.append(buf, got);
+        if (text.size() > (16u << 20)) {
+            ok = false;
+            break;
+        }
+    }
+    CloseHandle(h);
+    if (!ok) error = std::string(path) + ": cannot read";
+    return ok;
+}
+
+void createFromEnvironment(SimState &s)
+{
+    auto scratch = std::make_unique<SimState>();
+    std::string path = environment("QVLDEV_SCENARIO");
+    std::string error;
+    if (path.empty()) {
+        parseScenario(kDemoScenario, "demo", *scratch, error);
+    } else {
+        std::string text;
+        if (!readWholeFile(path.c_str(), text, error) || !parseScenario(text, path.c_str(), *scratch, error)) {
+            initEmpty(*scratch);
+            std::string reason = "QVLDEV_SCENARIO refused: " + error;
+            lstrcpynA(scratch->error, reason.c_str(), sizeof scratch->error);
+        }
+    }
+    s = *scratch;
+}
+
+StateLock::StateLock()
+{
+    Store &store = Store::get();
+    state_ = store.state();
+    // An owner that died inside leaves the mutex abandoned; the state is still whole enough.
+    DWORD w = WaitForSingleObject(store.mutex(), INFINITE);
+    locked_ = w == WAIT_OBJECT_0 || w == WAIT_ABANDONED;
+    if (!headerValid(*state_)) createFromEnvironment(*state_);
+}
+
+StateLock::~StateLock()
+{
+    if (locked_) ReleaseMutex(Store::get().mutex());
+}
+
+}  // namespace qvlsim

@@ -1,0 +1,198 @@
+// One system shared by processes: qvlsim.exe, started as a child, changes what the driver
+// calls of this process see, and the other way round.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "simFixture.h"
+
+namespace {
+
+struct Child {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;
+    std::string err;
+};
+
+class Handle {
+public:
+    explicit Handle(HANDLE h = nullptr) : h_(h) {}
+    ~Handle()
+    {
+        if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+    HANDLE get() const { return h_; }
+    HANDLE *put() { return &h_; }
+    void reset()
+    {
+        if (h_) CloseHandle(h_);
+        h_ = nullptr;
+    }
+
+private:
+    HANDLE h_;  // owned
+};
+
+std::string programDir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p(path, n);
+    return p.substr(0, p.find_last_of("\\/") + 1);
+}
+
+std::string drain(HANDLE pipe)
+{
+    std::string text;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
+    // The child writes in text mode; compare lines without their carriage returns.
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+// Runs qvlsim.exe with the arguments; the child inherits our environment (QVLDEV_INSTANCE).
+Child qvlsim(const std::string &args)
+{
+    Child result;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    Handle outRead, outWrite, errRead, errWrite;
+    if (!CreatePipe(outRead.put(), outWrite.put(), &sa, 0) || !CreatePipe(errRead.put(), errWrite.put(), &sa, 0))
+        return result;
+    SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = outWrite.get();
+    si.hStdError = errWrite.get();
+    std::string exe = programDir() + "qvlsim.exe";
+    std::string line = "\"" + exe + "\" " + args;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+        return result;
+    Handle process(pi.hProcess), thread(pi.hThread);
+    // Our copies of the write ends must go, or the reads never see the end.
+    outWrite.reset();
+    errWrite.reset();
+    result.out = drain(outRead.get());
+    result.err = drain(errRead.get());
+    WaitForSingleObject(process.get(), 30000);
+    GetExitCodeProcess(process.get(), &result.exitCode);
+    return result;
+}
+
+}  // namespace
+
+TEST_F(SimTest, ChildPlugIsSeenHereAfterChildRescan)
+{
+    Child plug = qvlsim("plug controller=1 channel=3 position=1 capacity=4242 \"model=QVD NEW DISK\"");
+    ASSERT_EQ(plug.exitCode, 0u) << plug.err;
+    DeviceId id = static_cast<DeviceId>(std::strtoul(plug.out.c_str(), nullptr, 16));
+    ASSERT_TRUE(qvl_valid_id(id)) << plug.out;
+    EXPECT_EQ(channel(1, 3).slave, QVL_NO_DEVICE);
+
+    qvlsim_clear_calls();
+    Child rescan = qvlsim("rescan");
+    ASSERT_EQ(rescan.exitCode, 0u) << rescan.err;
+    EXPECT_EQ(channel(1, 3).slave, id);
+    DeviceInfo d = record(id);
+    EXPECT_EQ(d.capacity, 4242u);
+    EXPECT_EQ(std::string(d.u.disk.model, 14), "QVD NEW DISK  ");
+    auto c = calls();
+    ASSERT_FALSE(c.empty());
+    EXPECT_EQ(c[0].operation, QVLSIM_OP_RESCAN_DEVICES) << "the child's call is in the shared record";
+}
+
+TEST_F(SimTest, ChildSeesWhatThisProcessLoaded)
+{
+    load("controller chip=2 irq=9 channels=1 product=\"Shared\"\n"
+         "disk id=0x44 controller=0 channel=0 position=0 capacity=9\n");
+    Child show = qvlsim("show");
+    EXPECT_EQ(show.exitCode, 0u) << show.err;
+    EXPECT_EQ(show.out, SimTest::show());
+
+    EXPECT_EQ(qvlsim("busy 0x44 on").exitCode, 0u);
+    DeviceId list[] = {0x44};
+    EXPECT_EQ(qvl_query_remove(1, list), 1);
+    EXPECT_EQ(qvlsim("fail 0x44").exitCode, 0u);
+    EXPECT_EQ(qvlsim_pending_events(), 1);
+    EXPECT_EQ(qvlsim("event 4 0x44 hex:01FF").exitCode, 0u);
+    EXPECT_EQ(qvlsim("inject get_version -9 1").exitCode, 0u);
+    EXPECT_EQ(qvl_get_version(), -9);
+    EXPECT_EQ(qvlsim("pull 0x44").exitCode, 0u);
+    EXPECT_TRUE(info(0x44).empty());
+    DeviceEvent e{};
+    ASSERT_EQ(qvl_get_event(&e), 0);
+    ASSERT_EQ(qvl_get_event(&e), 0);
+    EXPECT_EQ(e.code, 4);
+    EXPECT_EQ(e.payload[0], 0x01);
+    EXPECT_EQ(e.payload[1], 0xFF);
+}
+
+TEST_F(SimTest, BadCommandsExitWithTwoAndOneLine)
+{
+    load("controller chip=2 irq=9 channels=1\n");
+    const std::string before = SimTest::show();
+    struct Case {
+        const char *args;
+        const char *reason;
+    } cases[] = {
+        {"", "qvlsim: no command"},
+        {"frobnicate", "qvlsim: unknown command 'frobnicate'"},
+        {"pull 0x999", "qvlsim: no disk 0x999"},
+        {"pull nonsense", "qvlsim: bad identifier 'nonsense'"},
+        {"busy 0x10 maybe", "qvlsim: busy takes on or off"},
+        {"event 1 0x10 hex:0", "qvlsim: odd number of hex digits in payload"},
+        {"event 1 0x10 123456789012345678901234567890123", "qvlsim: payload longer than 32 bytes"},
+        {"inject no_such_call 1", "qvlsim: unknown operation 'no_such_call'"},
+        {"plug controller=3 channel=0 position=0", "qvlsim: plug: controller 3 out of range"},
+        {"load Z:\\no\\such\\file.scn", "qvlsim: Z:\\no\\such\\file.scn: cannot open"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args);
+        Child r = qvlsim(c.args);
+        EXPECT_EQ(r.exitCode, 2u);
+        EXPECT_EQ(r.err.substr(0, std::strlen(c.reason)), c.reason);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+    }
+    EXPECT_EQ(SimTest::show(), before);
+}
+
+TEST_F(SimTest, BadScenarioInTheEnvironmentLeavesAnEmptySystem)
+{
+    // A fresh instance of our own, so that the environment is read when its state is made.
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string scenario = std::string(temp) + "qvldev_test-bad.scn";
+    const std::string state = std::string(temp) + "qvldev-qvldev_test-env.state";
+    {
+        Handle f(CreateFileA(scenario.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        const char text[] = "controller chip=1 irq=1 channels=1\n\ndisk id=1 controller=0 channel=0 position=9\n";
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(f.get(), text, sizeof text - 1, &written, nullptr));
+    }
+    DeleteFileA(state.c_str());
+    char instance[64] = "";
+    GetEnvironmentVariableA("QVLDEV_INSTANCE", instance, sizeof instance);
+    SetEnvironmentVariableA("QVLDEV_INSTANCE", "qvldev_test-env");
+    SetEnvironmentVariableA("QVLDEV_SCENARIO", scenario.c_str());
+    Child r = qvlsim("show");
+    Child invalid = (SetEnvironmentVariableA("QVLDEV_INSTANCE", "no/such"), qvlsim("show"));
+    SetEnvironmentVariableA("QVLDEV_SCENARIO", nullptr);
+    SetEnvironmentVariableA("QVLDEV_INSTANCE", instance);
+    DeleteFileA(scenario.c_str());
+    DeleteFileA(state.c_str());
+
+    EXPECT_EQ(r.exitCode, 2u);
+    EXPECT_EQ(r.err, "qvlsim: QVLDEV_SCENARIO refused: " + scenario + ":3: position=9 out of range (max 1)\n");
+    EXPECT_EQ(r.out.find("\ncontroller "), std::string::npos) << "no controllers";
+    EXPECT_NE(r.out.find("capabilities"), std::string::npos);
+    EXPECT_EQ(invalid.exitCode, 2u);
+    EXPECT_EQ(invalid.err, "qvlsim: QVLDEV_INSTANCE 'no/such' is not a valid instance name\n");
+}
