@@ -167,8 +167,9 @@ protected:
         for (size_t i = 0; i < c.args.size(); ++i)
             EXPECT_EQ(calls[0].args[i], c.args[i]) << "argument " << i;
         EXPECT_EQ(result, calls[0].result) << "the driver's result comes back unchanged";
-        if (checkResult)
+        if (checkResult) {
             EXPECT_EQ(result, expected);
+        }
     }
 };
 

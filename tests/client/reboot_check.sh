@@ -17,7 +17,8 @@ echo "probe said: ${out//$'\n'/ | } (after ${took}s)"
 
 fail=0
 [ "$(echo "$out" | head -1)" = "result 0" ] || { echo "FAIL: the restart request was not accepted"; fail=1; }
-if echo "$out" | grep -q "still running"; then echo "FAIL: the session was not ended"; fail=1; fi
+echo "$out" | grep -qx "query end session" || { echo "FAIL: the session did not ask the programs to end"; fail=1; }
+echo "$out" | grep -qx "end session yes" || { echo "FAIL: the session was not ended"; fail=1; }
 # The harness's own session is untouched.
 alive=$(wine cmd /c echo alive 2>/dev/null | tr -d '\r')
 [ "$alive" = "alive" ] || { echo "FAIL: the test session's Wine is gone"; fail=1; }

@@ -62,14 +62,17 @@ void ExpectOnly(const Record &r, size_t offset, const char *text, size_t offset2
 {
     size_t end1 = text ? offset + std::strlen(text) + 1 : offset;
     size_t end2 = text2 ? offset2 + std::strlen(text2) + 1 : offset2;
-    if (text)
+    if (text) {
         EXPECT_STREQ(reinterpret_cast<const char *>(&r[offset]), text);
-    if (text2)
+    }
+    if (text2) {
         EXPECT_STREQ(reinterpret_cast<const char *>(&r[offset2]), text2);
+    }
     for (size_t i = 0; i < r.size(); ++i) {
         bool written = (i >= offset && i < end1) || (i >= offset2 && i < end2);
-        if (!written)
+        if (!written) {
             ASSERT_EQ(r[i], 0xAA) << "byte " << i << " must stay as the caller passed it";
+        }
     }
 }
 

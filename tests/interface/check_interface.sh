@@ -10,12 +10,12 @@ passed=0 failed=0
 system_dlls='^(kernel32|user32|gdi32|advapi32|comctl32|shell32|msvcrt|ws2_32|ole32|oleaut32|comdlg32|shlwapi|version|msimg32)\.dll$'
 
 exports() { # FILE: exported names
-  "$objdump" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^\s*\[/ {print $NF; next} on {on=0}' | sort
+  "$objdump" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^[ \t]*\[/ {print $NF; next} on {on=0}' | sort
 }
 imports_from() { # FILE DLL: names imported from DLL
   "$objdump" -p "$1" | awk -v dll="$2" '
     /DLL Name:/ {cur=tolower($3); next}
-    cur==tolower(dll) && /^\s+[0-9a-f]+\s+[0-9]+\s+\S+$/ {print $3}' | sort
+    cur==tolower(dll) && /^[ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+[^ \t]+$/ {print $3}' | sort
 }
 dlls() { "$objdump" -p "$1" | awk '/DLL Name:/ {print tolower($3)}' | sort -u; }
 
