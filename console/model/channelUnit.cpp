@@ -1,0 +1,46 @@
+#include "channelUnit.h"
+
+#include "deviceUnit.h"
+#include "ui/dmPub.h"
+
+TChannel::TChannel(TRAIDSystem *system, uint32_t handle, int controllerIndex, int channelIndex)
+    : TDeviceBase(system, handle, 0), ControllerIndex(controllerIndex), ChannelIndex(channelIndex)
+{
+    // Nothing looks a channel up by its Id; it only has to be set.
+    Id = static_cast<uint32_t>(11 * channelIndex);
+    Refresh();
+}
+
+TChannel::TChannel(const TChannel &source)
+    : TDeviceBase(source), ControllerIndex(source.ControllerIndex), ChannelIndex(source.ChannelIndex)
+{
+    Info = source.Info;
+}
+
+int TChannel::Refresh()
+{
+    Kind = KindChannel;
+    if (!ReadChannelTexts(Handle, ControllerIndex, ChannelIndex, Info)) {
+        Valid = false;
+        return 1;
+    }
+    Name = Info.Name;
+    if (dm)
+        Picture = dm->ChipAndEventInfoImagelist.Picture(1);
+    Valid = true;
+    return 0;
+}
+
+int TChannel::AddChild(TDevice *device)
+{
+    if (!device || ChildDeviceCount >= MaxDevices)
+        return -1;
+    ChildDevices[ChildDeviceCount] = device;
+    device->Parent = this;
+    return ChildDeviceCount++;
+}
+
+TDevice *TChannel::Child(int index) const
+{
+    return index >= 0 && index < ChildDeviceCount ? ChildDevices[index] : nullptr;
+}

@@ -1,0 +1,12 @@
+#include "deviceBase.h"
+
+TDeviceBase::TDeviceBase(TRAIDSystem *system, uint32_t handle, uint32_t address)
+    : Handle(handle), System(system), Id(address)
+{
+}
+
+TDeviceBase::TDeviceBase(const TDeviceBase &source)
+    : Reserved(source.Reserved), IsCopy(true), Handle(source.Handle), Id(source.Id),
+      Kind(source.Kind), Name(source.Name), Picture(qvl::CopyPicture(source.Picture.get()))
+{
+}

@@ -1,0 +1,47 @@
+#include "gdiOwn.h"
+
+namespace qvl {
+
+Bitmap CreatePicture(int width, int height, COLORREF fill)
+{
+    if (width <= 0 || height <= 0)
+        return Bitmap();
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height; // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    Bitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bmp)
+        return bmp;
+    // DIB pixels are BGRX; a COLORREF is RGB.
+    const DWORD pixel = GetRValue(fill) << 16 | GetGValue(fill) << 8 | GetBValue(fill);
+    auto *p = static_cast<DWORD *>(bits);
+    for (int i = 0; i < width * height; ++i)
+        p[i] = pixel;
+    return bmp;
+}
+
+SIZE PictureSize(HBITMAP bmp)
+{
+    BITMAP bm = {};
+    if (!bmp || !GetObject(bmp, sizeof bm, &bm))
+        return SIZE{0, 0};
+    return SIZE{bm.bmWidth, bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight};
+}
+
+Bitmap CopyPicture(HBITMAP source)
+{
+    const SIZE size = PictureSize(source);
+    Bitmap copy = CreatePicture(size.cx, size.cy, RGB(255, 255, 255));
+    if (copy) {
+        BitmapDC from(source), to(copy.get());
+        BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
+    }
+    return copy;
+}
+
+} // namespace qvl

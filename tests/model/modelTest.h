@@ -1,0 +1,59 @@
+// Shared helpers of the model tests: scenarios for the simulated driver and its call record.
+#ifndef QVL_MODEL_TEST_H
+#define QVL_MODEL_TEST_H
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "simControl.h"
+
+// Replaces the simulated system; fails the test with the simulator's reason.
+inline void LoadScenario(const std::string &text)
+{
+    char error[256] = {};
+    ASSERT_EQ(qvlsim_load_text(text.c_str(), "test", error, sizeof error), 0) << error;
+    qvlsim_inject_clear();
+    qvlsim_clear_calls();
+}
+
+// The driver calls since the last clear, as "name(arg,...)" with the numeric arguments only.
+inline std::vector<std::string> DriverCalls()
+{
+    std::vector<QvlSimCall> calls(QVLSIM_CALL_RECORD);
+    calls.resize(qvlsim_calls(calls.data(), QVLSIM_CALL_RECORD));
+    std::vector<std::string> out;
+    for (const QvlSimCall &c : calls) {
+        // Arguments before the record pointer.
+        unsigned numeric = 0;
+        switch (c.operation) {
+        case QVLSIM_OP_GET_CONTROLLER_INFO: numeric = 1; break;
+        case QVLSIM_OP_GET_CHANNEL_INFO: numeric = 2; break;
+        case QVLSIM_OP_GET_DEVICE_INFO: numeric = 1; break;
+        case QVLSIM_OP_SET_DEVICE_INFO: numeric = 1; break;
+        case QVLSIM_OP_QUERY_REMOVE:
+        case QVLSIM_OP_REMOVE_DEVICES: numeric = 1; break;
+        default: break;
+        }
+        std::string s = qvlsim_operation_name(c.operation);
+        s += '(';
+        for (unsigned i = 0; i < numeric && i < c.argc; ++i) {
+            char buf[16];
+            snprintf(buf, sizeof buf, i ? ",%X" : "%X", static_cast<unsigned>(c.args[i]));
+            s += buf;
+        }
+        out.push_back(s + ')');
+    }
+    return out;
+}
+
+inline int CountCalls(const std::vector<std::string> &calls, const std::string &prefix)
+{
+    int n = 0;
+    for (const auto &c : calls)
+        n += c.rfind(prefix, 0) == 0;
+    return n;
+}
+
+#endif
