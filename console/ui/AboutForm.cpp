@@ -1,0 +1,153 @@
+#include "AboutForm.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "MainUnit.h"
+#include "resource.h"
+
+const char *const MakerName = "Quorvel Storage Systems";
+const char *const MakerNotice = "Copyright (C) 2003-2026 Quorvel Storage Systems. All rights reserved.";
+const char *const MakerWebAddress = "http://www.example.com/quorvel/";
+
+namespace {
+
+HFONT MakeFont(int height, int weight, bool underline, const char *face = "MS Sans Serif")
+{
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+void DrawLabel(HDC dc, HFONT font, COLORREF colour, RECT rc, const char *text, UINT format = DT_LEFT | DT_TOP)
+{
+    HGDIOBJ old = SelectObject(dc, font);
+    SetTextColor(dc, colour);
+    DrawTextA(dc, text, -1, &rc, format | DT_NOPREFIX);
+    SelectObject(dc, old);
+}
+
+} // namespace
+
+TDlgAbout::TDlgAbout(qvl::Window &owner) : Owner(owner)
+{
+    FormFont.reset(MakeFont(-11, FW_NORMAL, false));
+    TitleFont.reset(MakeFont(-19, FW_BOLD, false));
+    MakerFont.reset(MakeFont(-12, FW_NORMAL, false));
+    LinkFont.reset(MakeFont(-12, FW_NORMAL, true));
+    Logo.reset(static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_MAKERLOGO), IMAGE_BITMAP, 0, 0, 0)));
+
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
+    RECT rc{0, 0, 334, 194};
+    AdjustWindowRectEx(&rc, style, FALSE, WS_EX_DLGMODALFRAME);
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    CreateWindowOf("QvlDlgAbout", WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, style, "Quorvel Hot-Swap Utility", x, y,
+                   width, height, owner.hwnd(), nullptr);
+    if (!hwnd())
+        return;
+    Button1 = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 242, 165, 75,
+                              25, hwnd(), reinterpret_cast<HMENU>(IDOK), GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(Button1, WM_SETFONT, reinterpret_cast<WPARAM>(FormFont.get()), FALSE);
+    FormCreate();
+}
+
+void TDlgAbout::FormCreate() { SetWindowTextA(hwnd(), ApplicationTitle); }
+
+void TDlgAbout::lblWebAddress1Click()
+{
+    ShellExecuteA(hwnd(), "open", MakerWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+int TDlgAbout::ShowModal()
+{
+    if (!hwnd())
+        return 0;
+    HWND owner = Owner.hwnd();
+    const bool ownerEnabled = owner && IsWindowEnabled(owner);
+    if (ownerEnabled)
+        EnableWindow(owner, FALSE);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetFocus(Button1);
+    ModalResult = 0;
+    MSG msg;
+    while (ModalResult == 0 && hwnd()) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0)
+                PostQuitMessage(static_cast<int>(msg.wParam)); // the outer loop must end too
+            break;
+        }
+        TMainForm::AppMessage(msg);
+        if (!IsDialogMessageA(hwnd(), &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (ownerEnabled && IsWindow(owner))
+        EnableWindow(owner, TRUE); // before hiding, so the owner gets the activation back
+    if (hwnd())
+        ShowWindow(hwnd(), SW_HIDE);
+    return ModalResult;
+}
+
+void TDlgAbout::Close(int result) { ModalResult = result; }
+
+void TDlgAbout::Paint(HDC dc)
+{
+    SetBkMode(dc, TRANSPARENT);
+    DrawLabel(dc, MakerFont.get(), RGB(0, 0, 0), {20, 10, 160, 23}, MakerName);
+    DrawLabel(dc, TitleFont.get(), RGB(255, 255, 255), {22, 30, 265, 54}, ApplicationTitle);
+    DrawLabel(dc, TitleFont.get(), GetSysColor(COLOR_WINDOWTEXT), {20, 31, 263, 55}, ApplicationTitle);
+    DrawLabel(dc, FormFont.get(), GetSysColor(COLOR_WINDOWTEXT), {108, 65, 161, 78}, "Version 1.0");
+    DrawLabel(dc, FormFont.get(), GetSysColor(COLOR_WINDOWTEXT), {108, 88, 298, 114}, MakerNotice, DT_WORDBREAK);
+    DrawLabel(dc, LinkFont.get(), RGB(0, 0, 255), WebAddressRect, MakerWebAddress);
+    RECT bevel{4, 151, 4 + 413, 151 + 7};
+    DrawEdge(dc, &bevel, EDGE_ETCHED, BF_BOTTOM);
+    if (Logo) {
+        // Stretched to the image's size; the bottom-left colour is transparent.
+        qvl::BitmapDC src(Logo.get());
+        SIZE size = qvl::PictureSize(Logo.get());
+        COLORREF transparent = GetPixel(src.get(), 0, size.cy - 1);
+        TransparentBlt(dc, 22, 69, 66, 68, src.get(), 0, 0, size.cx, size.cy, transparent);
+    }
+}
+
+LRESULT TDlgAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        Paint(dc);
+        EndPaint(hwnd(), &ps);
+        return 0;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            Button1Click();
+        else if (LOWORD(wParam) == IDCANCEL)
+            Close(IDCANCEL);
+        return 0;
+    case WM_SETCURSOR: {
+        POINT pt;
+        GetCursorPos(&pt);
+        ScreenToClient(hwnd(), &pt);
+        if (PtInRect(&WebAddressRect, pt)) {
+            SetCursor(LoadCursor(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    }
+    case WM_LBUTTONUP: {
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (PtInRect(&WebAddressRect, pt))
+            lblWebAddress1Click();
+        return 0;
+    }
+    case WM_CLOSE:
+        Close(IDCANCEL);
+        return 0;
+    }
+    return Default(msg, wParam, lParam);
+}

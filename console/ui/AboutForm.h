@@ -1,0 +1,39 @@
+// TDlgAbout: the modal About box of the Help menu.
+#ifndef QVL_ABOUTFORM_H
+#define QVL_ABOUTFORM_H
+
+#include <string>
+
+#include "ui/gdiOwn.h"
+#include "win/window.h"
+
+extern const char *const MakerName;
+extern const char *const MakerNotice;
+extern const char *const MakerWebAddress;
+
+class TDlgAbout : public qvl::Window {
+public:
+    explicit TDlgAbout(qvl::Window &owner);
+    // Runs the dialog's own modal loop (the owner is disabled meanwhile); returns the modal
+    // result: 1 for OK, 2 when it was closed otherwise.
+    int ShowModal();
+    void Close(int result);
+
+    void FormCreate();
+    void lblWebAddress1Click();
+    void Button1Click() { Close(IDOK); }
+
+    static constexpr RECT WebAddressRect{106, 126, 106 + 148, 126 + 13};
+    HWND Button1 = nullptr; // a child: destroyed with the dialog
+
+private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc);
+
+    qvl::Window &Owner;
+    int ModalResult = 0;
+    qvl::Owned<HFONT, qvl::GdiObjectTraits> FormFont, TitleFont, MakerFont, LinkFont;
+    qvl::Bitmap Logo;
+};
+
+#endif

@@ -1,0 +1,328 @@
+#include "MainUnit.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+
+#include "AboutForm.h"
+#include "appDir.h"
+#include "jpegPicture.h"
+#include "resource.h"
+
+const char *const ApplicationTitle = "Quorvel Hot-Swap Utility";
+const char *const TrayTip = "Quorvel Storage Management Software Console";
+const char *const HelpFile = "QSWAP.CHM";
+
+TMainForm *MainForm = nullptr;
+
+namespace {
+
+const CLSID CLSID_WebBrowserControl = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+
+// The window property that lets a second start find this copy: named after the program path.
+std::string ProgramPath()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
+void OpenHelp(HWND owner)
+{
+    // The help file is installed beside the program; the shell's result is not reported.
+    ShellExecuteA(owner, "open", (AppDir + HelpFile).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+} // namespace
+
+TMainForm::TMainForm() : BeepTimer(1000, [this] { BeepTimerTimer(); })
+{
+    MainForm = this;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    MainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+    menuFile = GetSubMenu(MainMenu, 0);
+    SysTrayMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAYMENU));
+    Font.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    backImage = LoadJpegResource(instance, IDR_BACKIMAGE);
+    TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+    const int width = 599, height = 422;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    CreateWindowOf("QvlMainForm", WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, ApplicationTitle, x, y,
+                   width, height, nullptr, MainMenu);
+    if (hwnd())
+        FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    CurrentPage.reset();
+    ServerMan.reset();
+    Destroy();
+    if (SysTrayMenu)
+        DestroyMenu(SysTrayMenu);
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::FormCreate()
+{
+    SetWindowTextA(hwnd(), ApplicationTitle);
+    AppDir = ProgramDirectory();
+    SetPropA(hwnd(), ProgramPath().c_str(), reinterpret_cast<HANDLE>(1));
+    SetTrayIcon(NIM_ADD);
+    DialogCount = 0;
+}
+
+void TMainForm::CreateServerMan() { ServerMan = std::make_unique<TServerMan>(*this); }
+
+void TMainForm::StartUp()
+{
+    if (PageToCreate) {
+        CurrentPage = PageToCreate(*this);
+        if (CurrentPage && CurrentPage->hwnd()) {
+            RECT rc;
+            GetClientRect(hwnd(), &rc);
+            SetWindowPos(CurrentPage->hwnd(), HWND_BOTTOM, 0, 0, rc.right, rc.bottom, SWP_SHOWWINDOW);
+        }
+        if (CurrentPage) {
+            CurrentPage->SetActive(true);
+            CurrentPage->UpdateActions(true);
+        }
+    }
+    TRAIDSystem *system = ServerMan ? ServerMan->GetSystem() : nullptr;
+    if (system && system->ControllerCount() == 0)
+        qvl::ShowMessageBox(TopWindowHandle(), "No controller detected.", qvl::BoxKind::Error);
+    if (system && !system->HotSwapSupported)
+        qvl::ShowMessageBox(TopWindowHandle(), "The device driver doesn't support how-swap. Please update the driver.",
+                            qvl::BoxKind::Error);
+}
+
+HWND TMainForm::TopWindowHandle() const { return DialogCount > 0 ? DialogStack[DialogCount - 1] : hwnd(); }
+
+void TMainForm::RefreshCurrentPage()
+{
+    if (CurrentPage)
+        CurrentPage->RefreshPage();
+}
+
+void TMainForm::PushDialog(HWND dialog)
+{
+    if (DialogCount < MaxDialogs)
+        DialogStack[DialogCount++] = dialog;
+}
+
+HWND TMainForm::PopDialog()
+{
+    if (DialogCount <= 0)
+        return nullptr;
+    HWND top = DialogStack[--DialogCount];
+    DialogStack[DialogCount] = nullptr;
+    return top;
+}
+
+void TMainForm::BringDialogsToFront()
+{
+    for (int i = 0; i < DialogCount; ++i)
+        SetForegroundWindow(DialogStack[i]);
+}
+
+void TMainForm::CloseDialogs()
+{
+    while (HWND dialog = PopDialog())
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+bool TMainForm::CheckBrowser()
+{
+    bool ok = false;
+    HRESULT init = CoInitialize(nullptr);
+    IUnknown *browser = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_WebBrowserControl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                   reinterpret_cast<void **>(&browser))) &&
+        browser) {
+        browser->Release();
+        ok = true;
+    }
+    if (SUCCEEDED(init))
+        CoUninitialize();
+    if (!ok)
+        qvl::ShowMessageBox(hwnd(), "You must install IE3.0 or later to view help contents.", qvl::BoxKind::Error);
+    return ok;
+}
+
+void TMainForm::SetTrayIcon(DWORD command)
+{
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINICON));
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE; // the 88-byte record every shell understands
+    data.hWnd = hwnd();
+    data.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(icon));
+    data.uFlags = command == NIM_DELETE ? 0 : NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAY_NOTIFY;
+    data.hIcon = icon;
+    lstrcpynA(data.szTip, TrayTip, sizeof data.szTip);
+    Shell_NotifyIconA(command, &data);
+}
+
+qvl::MenuItem *TMainForm::CreateMenuItem(const std::string &caption)
+{
+    OwnedMenuItems.push_back(std::make_unique<qvl::MenuItem>(NextCommand++, caption));
+    return OwnedMenuItems.back().get();
+}
+
+void TMainForm::FreeMenuItem(qvl::MenuItem *item)
+{
+    item->SetVisible(false);
+    std::erase_if(OwnedMenuItems, [item](const auto &owned) { return owned.get() == item; });
+}
+
+bool TMainForm::FormClose()
+{
+    if (Exiting)
+        return true;
+    ShowWindow(hwnd(), SW_HIDE); // the console lives on in the notification area
+    return false;
+}
+
+void TMainForm::FormResize()
+{
+    if (!CurrentPage)
+        return;
+    RECT rc;
+    GetClientRect(hwnd(), &rc);
+    MoveWindow(CurrentPage->hwnd(), 0, 0, rc.right, rc.bottom, TRUE);
+    CurrentPage->PageResized();
+}
+
+void TMainForm::menuExitClick()
+{
+    CloseDialogs();
+    if (ServerMan && ServerMan->Busy())
+        ServerMan->PollTimer.SetEnabled(false); // an event handler still waits in its box: the
+                                                // entry point destroys the manager after the loop
+    else
+        ServerMan.reset();
+    Exiting = true;
+    SetTrayIcon(NIM_DELETE);
+    SendMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void TMainForm::Topic1Click()
+{
+    if (CheckBrowser())
+        OpenHelp(TopWindowHandle());
+}
+
+void TMainForm::About1Click()
+{
+    TDlgAbout about(*this);
+    PushDialog(about.hwnd());
+    about.ShowModal();
+    PopDialog();
+}
+
+void TMainForm::BeepTimerTimer() { Beep(600, 400); }
+
+void TMainForm::IDM_TRAY_OPENClick()
+{
+    if (!Started)
+        return;
+    if (IsWindowVisible(hwnd()))
+        BringDialogsToFront();
+    else
+        ShowAndBringToFront();
+}
+
+void TMainForm::IDM_TRAY_EXITClick() { menuExitClick(); }
+
+void TMainForm::TrayNotify(LPARAM mouseMessage)
+{
+    if (!Started)
+        return;
+    POINT pt;
+    GetCursorPos(&pt);
+    if (mouseMessage == WM_LBUTTONDBLCLK &&
+        !(GetMenuState(SysTrayMenu, IDM_TRAY_OPEN, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) {
+        if (IsWindowVisible(hwnd())) {
+            SetForegroundWindow(hwnd());
+            BringDialogsToFront();
+        } else {
+            ShowAndBringToFront();
+        }
+    } else if (mouseMessage == WM_RBUTTONDOWN && DialogCount == 0) {
+        // Our window must be foreground for the menu to close when the user clicks elsewhere,
+        // and the null message afterwards lets the menu close properly.
+        SetForegroundWindow(hwnd());
+        TrackPopupMenu(GetSubMenu(SysTrayMenu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd(), nullptr);
+        PostMessageA(hwnd(), WM_NULL, 0, 0);
+    }
+}
+
+void TMainForm::ShowInstance() { ShowAndBringToFront(); }
+
+void TMainForm::ShowAndBringToFront()
+{
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+}
+
+void TMainForm::AppMessage(const MSG &msg)
+{
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && MainForm)
+        OpenHelp(MainForm->TopWindowHandle());
+}
+
+void TMainForm::Command(UINT id)
+{
+    switch (id) {
+    case IDM_MENU_EXIT: menuExitClick(); return;
+    case IDM_HELP_TOPICS: Topic1Click(); return;
+    case IDM_ABOUT: About1Click(); return;
+    case IDM_TRAY_OPEN: IDM_TRAY_OPENClick(); return;
+    case IDM_TRAY_EXIT: IDM_TRAY_EXITClick(); return;
+    default:
+        for (const auto &item : OwnedMenuItems)
+            if (item->Id() == id) {
+                item->Click();
+                return;
+            }
+    }
+}
+
+LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) { // menus and accelerators
+            Command(LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        if (FormClose())
+            Destroy();
+        return 0;
+    case WM_SIZE:
+        FormResize();
+        return 0;
+    case WM_TRAY_NOTIFY:
+        TrayNotify(lParam);
+        return 0;
+    case WM_SHOW_INSTANCE:
+        ShowInstance();
+        return 0;
+    case WM_DESTROY:
+        RemovePropA(hwnd(), ProgramPath().c_str());
+        PostQuitMessage(0);
+        return 0;
+    default:
+        if (msg == TaskbarCreated && TaskbarCreated != 0) {
+            SetTrayIcon(NIM_ADD); // the shell restarted: without the icon a hidden console is lost
+            return 0;
+        }
+    }
+    return Default(msg, wParam, lParam);
+}

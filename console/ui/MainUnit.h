@@ -1,0 +1,100 @@
+// TMainForm: the console's main window, with its menu bar, one page, the notification-area
+// icon and its menu, the beep alarm and the dialog stack that owns message boxes.
+#ifndef QVL_MAINUNIT_H
+#define QVL_MAINUNIT_H
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pageBase.h"
+#include "resource.h"
+#include "serverMan.h"
+#include "ui/gdiOwn.h"
+#include "win/window.h"
+
+constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;   // 1124
+constexpr UINT WM_SHOW_INSTANCE = WM_USER + 103; // 1127
+constexpr UINT UM_SELCHANGE = WM_USER + 106;     // 1130
+
+extern const char *const ApplicationTitle; // "Quorvel Hot-Swap Utility"
+extern const char *const TrayTip;
+extern const char *const HelpFile;         // "QSWAP.CHM"
+
+// The form's own menu commands are in resource.h; pages take theirs from here on.
+constexpr UINT FirstPageCommand = 200;
+
+class TMainForm : public qvl::Window {
+public:
+    static constexpr int MaxDialogs = 5;
+
+    TMainForm();
+    ~TMainForm() override;
+
+    // Program start after the library check: the server manager, `Started`, StartUp.
+    void CreateServerMan();
+    void StartUp();
+
+    HWND TopWindowHandle() const;
+    void RefreshCurrentPage();
+    void PushDialog(HWND dialog);
+    HWND PopDialog();
+    void BringDialogsToFront();
+    void CloseDialogs();
+    bool CheckBrowser();
+    void SetTrayIcon(DWORD command);
+
+    // Menu items of pages: the window owns them and routes their commands.
+    qvl::MenuItem *CreateMenuItem(const std::string &caption);
+    void FreeMenuItem(qvl::MenuItem *item);
+
+    // Handlers, named after their components.
+    void FormCreate();
+    bool FormClose(); // true: the close goes through
+    void FormResize();
+    void menuExitClick();
+    void Topic1Click();
+    void About1Click();
+    void BeepTimerTimer();
+    void IDM_TRAY_OPENClick();
+    void IDM_TRAY_EXITClick();
+    void TrayNotify(LPARAM mouseMessage);
+    void ShowInstance();
+    // F1 anywhere in the application's own message loop opens the help file.
+    static void AppMessage(const MSG &msg);
+
+    HMENU MainMenu = nullptr;    // owned by the window
+    HMENU menuFile = nullptr;    // not owned: part of MainMenu
+    HMENU SysTrayMenu = nullptr; // owned
+    // "Operation": a menu-bar entry that stays hidden (pages hide it again); never placed.
+    qvl::MenuItem MenuOperation{0, "Operation"};
+    qvl::Timer BeepTimer;
+    qvl::Bitmap backImage;       // the JPEG picture the information panels show
+    qvl::Owned<HFONT, qvl::GdiObjectTraits> Font; // MS Sans Serif, 8 points
+    std::unique_ptr<TfrmPageBase> CurrentPage;
+    std::unique_ptr<TServerMan> ServerMan;
+    std::array<HWND, MaxDialogs> DialogStack{};
+    int DialogCount = 0;
+    bool Started = false;
+    bool Exiting = false;
+    bool ShowOnStart = true;
+    // The device-management page's class; tests may start without a page.
+    PageClass PageToCreate = nullptr;
+
+private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void ShowAndBringToFront();
+    void Command(UINT id);
+
+    std::vector<std::unique_ptr<qvl::MenuItem>> OwnedMenuItems;
+    UINT NextCommand = FirstPageCommand;
+    UINT TaskbarCreated = 0;
+};
+
+extern TMainForm *MainForm; // not owned: the entry point owns it
+
+#endif

@@ -1,0 +1,35 @@
+# The console's frame: the window layer, main window, server manager, About dialog and program
+# start, added to the console library; and the program itself.
+set(libjpeg-turbo_DIR ${PROJECT_SOURCE_DIR}/.deps/libjpeg-turbo/lib/cmake/libjpeg-turbo)
+find_package(libjpeg-turbo CONFIG REQUIRED)
+
+target_sources(qvlconsole PRIVATE
+  ui/win/window.cpp
+  ui/pageBase.cpp
+  ui/serverMan.cpp
+  ui/MainUnit.cpp
+  ui/AboutForm.cpp
+  ui/jpegPicture.cpp
+  ui/program.cpp)
+target_include_directories(qvlconsole PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/ui ${CMAKE_CURRENT_SOURCE_DIR}/res)
+target_link_libraries(qvlconsole PUBLIC libjpeg-turbo::jpeg-static shell32 ole32 uuid msimg32)
+
+# Pictures kept as readable pixel art, turned into the formats the resource compiler takes.
+set(res ${CMAKE_CURRENT_SOURCE_DIR}/res)
+set(gen ${CMAKE_CURRENT_BINARY_DIR}/res)
+file(MAKE_DIRECTORY ${gen})
+add_custom_command(OUTPUT ${gen}/qvlswap.ico
+  COMMAND convert ${res}/qvlswap.xpm ${gen}/qvlswap.ico DEPENDS ${res}/qvlswap.xpm)
+add_custom_command(OUTPUT ${gen}/makerlogo.bmp
+  COMMAND convert ${res}/makerlogo.xpm -type Palette -colors 16 BMP3:${gen}/makerlogo.bmp
+  DEPENDS ${res}/makerlogo.xpm)
+configure_file(${res}/background.jpg ${gen}/background.jpg COPYONLY)
+configure_file(${res}/qvlswap.manifest ${gen}/qvlswap.manifest COPYONLY)
+
+if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/ui/deviceMan.h) # TEMP until the device page lands
+add_executable(qvlswap WIN32 ui/qvlswap.cpp res/qvlswap.rc)
+target_link_libraries(qvlswap PRIVATE qvlconsole comctl32)
+set_source_files_properties(res/qvlswap.rc PROPERTIES
+  OBJECT_DEPENDS "${gen}/qvlswap.ico;${gen}/makerlogo.bmp;${gen}/background.jpg;${gen}/qvlswap.manifest;${res}/resource.h")
+target_include_directories(qvlswap PRIVATE ${gen} ${res})
+endif()

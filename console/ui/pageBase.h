@@ -1,0 +1,46 @@
+// TfrmPageBase: the frame that every page of the main window derives from. The main window
+// drives a page only through these operations.
+#ifndef QVL_PAGEBASE_H
+#define QVL_PAGEBASE_H
+
+#include <memory>
+#include <vector>
+
+#include "win/window.h"
+
+class TfrmPageBase : public qvl::Window {
+public:
+    static constexpr int DesignWidth = 583;
+    static constexpr int DesignHeight = 377;
+
+    ~TfrmPageBase() override = default;
+
+    // Rebuilds the page from the RAID system after it has reloaded.
+    virtual void RefreshPage() {}
+    // Frees the page's menu items, last first (the console leaves them to the main window).
+    virtual void FreeMenuItems();
+    virtual void UpdateRebuildProgress() {}
+    virtual void UpdateBayValues() {}
+    virtual void PageResized() {}
+    virtual void SetActive(bool active) { Active = active; }
+    virtual void UpdateActions(bool /*selectionAware*/) {}
+
+    int MenuItemCount = 0;
+    std::vector<qvl::MenuItem *> MenuItems; // created by the page, owned by the main window
+    bool Active = false;
+
+protected:
+    // Creates the frame as a zero-sized child of `owner`. The derived page's constructor then
+    // calls InitPage (C++ runs no override from a base constructor).
+    explicit TfrmPageBase(qvl::Window &owner);
+    // Base steps: inactive, no menu items, and the main window's "Operation" menu hidden when
+    // the owner is the main window.
+    virtual void InitPage(qvl::Window &owner);
+
+    qvl::Window &Owner; // not owned
+};
+
+// The page classes that the main window can create: a virtual constructor.
+using PageClass = std::unique_ptr<TfrmPageBase> (*)(qvl::Window &owner);
+
+#endif

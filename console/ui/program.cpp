@@ -1,0 +1,77 @@
+#include "program.h"
+
+#include <cstring>
+#include <memory>
+
+#include "MainUnit.h"
+#include "dmPub.h"
+#include "qvlclient.h"
+
+const char *const InstanceMutexName = "qvl_storage_management_software_mutex";
+
+bool ShowRunningInstance(const char *programPath)
+{
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (GetPropA(w, programPath)) {
+            SendMessageA(w, WM_SHOW_INSTANCE, 0, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+void RunMessageLoop()
+{
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TMainForm::AppMessage(msg);
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+int RunConsole(const char *firstArgument, PageClass page)
+{
+    // The mutex lives as long as the process: it marks this copy as the running one.
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, InstanceMutexName);
+    if (!mutex)
+        return 1;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        char path[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, path, sizeof path);
+        ShowRunningInstance(path);
+        return 0;
+    }
+
+    auto main = std::make_unique<TMainForm>();
+    auto module = std::make_unique<Tdm>();
+    dm = module.get();
+    main->PageToCreate = page;
+
+    int exitCode = 0;
+    LibInfo info{};
+    if (cs_qvl_get_lib_info(&info) != 0) {
+        exitCode = 1;
+    } else if (info.version != QVL_LIB_VERSION) {
+        qvl::ShowMessageBox(main->TopWindowHandle(), "Invalid version.", qvl::BoxKind::Error);
+        exitCode = 1;
+    } else if (info.mode != QVL_MODE_LOCAL) {
+        exitCode = 1;
+    } else {
+        main->CreateServerMan();
+        main->ShowOnStart = !(firstArgument && std::strcmp(firstArgument, "RAID") == 0);
+        main->Started = true;
+        main->StartUp();
+        if (main->ShowOnStart)
+            ShowWindow(main->hwnd(), SW_SHOW);
+        RunMessageLoop();
+    }
+
+    if (exitCode != 0)
+        main->SetTrayIcon(NIM_DELETE);
+    // An event box that was open at Exit kept the server manager alive until now.
+    main->ServerMan.reset();
+    main.reset();
+    dm = nullptr;
+    return exitCode;
+}

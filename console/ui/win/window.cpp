@@ -1,0 +1,151 @@
+#include "window.h"
+
+#include <set>
+
+namespace qvl {
+
+Window::~Window() { Destroy(); }
+
+void Window::Destroy()
+{
+    if (hwnd_)
+        DestroyWindow(hwnd_); // WM_NCDESTROY clears hwnd_
+}
+
+bool Window::CreateWindowOf(const char *className, DWORD exStyle, DWORD style, const char *caption, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, UINT classStyle, HBRUSH background)
+{
+    static std::set<std::string> registered;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (!registered.count(className)) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = classStyle;
+        wc.lpfnWndProc = Thunk;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = background;
+        wc.lpszClassName = className;
+        wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+        if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            return false;
+        registered.insert(className);
+    }
+    return CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, menu, instance, this) !=
+           nullptr;
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return Default(msg, wParam, lParam); }
+
+LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    Window *self;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Window *>(reinterpret_cast<CREATESTRUCTA *>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Window *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    }
+    if (!self)
+        return DefWindowProcA(hwnd, msg, wParam, lParam); // WM_GETMINMAXINFO comes first
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(msg, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcA(hwnd, msg, wParam, lParam); // no exception crosses the system
+    }
+}
+
+Timer::Timer(UINT interval, std::function<void()> onTimer) : OnTimer(std::move(onTimer)), interval_(interval)
+{
+    CreateWindowOf("QvlTimer", 0, 0, "", 0, 0, 0, 0, HWND_MESSAGE, nullptr, 0, nullptr);
+}
+
+void Timer::SetEnabled(bool enabled)
+{
+    enabled_ = enabled;
+    if (!hwnd())
+        return;
+    if (enabled)
+        SetTimer(hwnd(), 1, interval_, nullptr);
+    else
+        KillTimer(hwnd(), 1);
+}
+
+void Timer::SetInterval(UINT interval)
+{
+    interval_ = interval;
+    if (enabled_)
+        SetEnabled(true);
+}
+
+LRESULT Timer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TIMER) {
+        if (enabled_ && OnTimer)
+            OnTimer();
+        return 0;
+    }
+    return Window::HandleMessage(msg, wParam, lParam);
+}
+
+void MenuItem::SetCaption(const std::string &caption)
+{
+    caption_ = caption;
+    if (placed_)
+        ModifyMenuA(menu_, id_, MF_BYCOMMAND | MF_STRING | (enabled_ ? MF_ENABLED : MF_GRAYED), id_,
+                    caption_.c_str());
+}
+
+void MenuItem::SetEnabled(bool enabled)
+{
+    enabled_ = enabled;
+    if (placed_)
+        EnableMenuItem(menu_, id_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    if (OnEnabledChanged)
+        OnEnabledChanged(enabled);
+}
+
+void MenuItem::SetVisible(bool visible)
+{
+    visible_ = visible;
+    if (!menu_)
+        return;
+    if (visible && !placed_)
+        Show();
+    else if (!visible && placed_) {
+        RemoveMenu(menu_, id_, MF_BYCOMMAND);
+        placed_ = false;
+    }
+}
+
+void MenuItem::InsertInto(HMENU menu, UINT position)
+{
+    menu_ = menu;
+    position_ = position;
+    if (visible_)
+        Show();
+}
+
+void MenuItem::Show()
+{
+    UINT flags = MF_BYPOSITION | (caption_ == "-" ? MF_SEPARATOR : MF_STRING) | (enabled_ ? MF_ENABLED : MF_GRAYED);
+    placed_ = InsertMenuA(menu_, position_, flags, id_, caption_.c_str()) != FALSE;
+}
+
+int ShowMessageBox(HWND owner, const std::string &text, BoxKind kind)
+{
+    static const struct {
+        const char *caption;
+        UINT icon;
+    } kinds[] = {{"Error", MB_ICONERROR}, {"Warning", MB_ICONWARNING}, {"Information", MB_ICONINFORMATION}};
+    const auto &k = kinds[static_cast<int>(kind)];
+    return MessageBoxA(owner, text.c_str(), k.caption, MB_OK | k.icon);
+}
+
+} // namespace qvl

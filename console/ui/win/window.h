@@ -1,0 +1,99 @@
+// The thin window layer of the console: one window procedure thunk for every window class of
+// ours, and the timer and menu-item components that the forms are built from.
+#ifndef QVL_WIN_WINDOW_H
+#define QVL_WIN_WINDOW_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace qvl {
+
+// A window that owns its HWND. The object is attached at WM_NCCREATE (from lpCreateParams) and
+// detached at WM_NCDESTROY; messages before the attach go to DefWindowProc.
+class Window {
+public:
+    Window() = default;
+    Window(const Window &) = delete;
+    Window &operator=(const Window &) = delete;
+    virtual ~Window();
+
+    HWND hwnd() const { return hwnd_; }
+    // Destroys the window now (safe to call twice).
+    void Destroy();
+
+protected:
+    // Registers `className` once (with this thunk) and creates the window.
+    bool CreateWindowOf(const char *className, DWORD exStyle, DWORD style, const char *caption, int x, int y,
+                        int width, int height, HWND parent, HMENU menu, UINT classStyle = 0,
+                        HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcA(hwnd_, msg, wParam, lParam); }
+
+private:
+    static LRESULT CALLBACK Thunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+};
+
+// A timer component: a message-only window of its own receives WM_TIMER and calls OnTimer.
+// Enabling an enabled timer restarts its interval, as a form timer does.
+class Timer : private Window {
+public:
+    explicit Timer(UINT interval, std::function<void()> onTimer = nullptr);
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return enabled_; }
+    void SetInterval(UINT interval);
+    UINT Interval() const { return interval_; }
+    std::function<void()> OnTimer;
+
+private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    UINT interval_;
+    bool enabled_ = false;
+};
+
+// A menu command: its caption, enabled and visible state, and its click action. While it is
+// placed in a menu, the menu shows its state.
+class MenuItem {
+public:
+    MenuItem(UINT id, std::string caption) : id_(id), caption_(std::move(caption)) {}
+    MenuItem(const MenuItem &) = delete;
+    MenuItem &operator=(const MenuItem &) = delete;
+
+    UINT Id() const { return id_; }
+    const std::string &Caption() const { return caption_; }
+    void SetCaption(const std::string &caption);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    // Places the item at `position` of `menu` (not owned); a hidden item stays out of menus.
+    void InsertInto(HMENU menu, UINT position);
+    void Click() const
+    {
+        if (enabled_ && OnClick)
+            OnClick();
+    }
+    std::function<void()> OnClick;
+    // Called after every change of the enabled state (toolbar buttons follow their items).
+    std::function<void(bool)> OnEnabledChanged;
+
+private:
+    void Show();
+    UINT id_;
+    std::string caption_;
+    bool enabled_ = true;
+    bool visible_ = true;
+    HMENU menu_ = nullptr; // not owned
+    UINT position_ = 0;
+    bool placed_ = false;
+};
+
+// Message boxes of the console: always a single OK button.
+enum class BoxKind { Error, Warning, Information };
+int ShowMessageBox(HWND owner, const std::string &text, BoxKind kind);
+
+} // namespace qvl
+
+#endif
