@@ -25,11 +25,12 @@ add_custom_command(OUTPUT ${gen}/makerlogo.bmp
   DEPENDS ${res}/makerlogo.xpm)
 configure_file(${res}/background.jpg ${gen}/background.jpg COPYONLY)
 configure_file(${res}/qvlswap.manifest ${gen}/qvlswap.manifest COPYONLY)
+# Programs that link the console library also carry its resources (the GUI tests do).
+add_custom_target(qvlswap_pictures DEPENDS ${gen}/qvlswap.ico ${gen}/makerlogo.bmp)
+add_dependencies(qvlconsole qvlswap_pictures)
 
-if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/ui/deviceMan.h) # TEMP until the device page lands
 add_executable(qvlswap WIN32 ui/qvlswap.cpp res/qvlswap.rc)
 target_link_libraries(qvlswap PRIVATE qvlconsole comctl32)
 set_source_files_properties(res/qvlswap.rc PROPERTIES
-  OBJECT_DEPENDS "${gen}/qvlswap.ico;${gen}/makerlogo.bmp;${gen}/background.jpg;${gen}/qvlswap.manifest;${res}/resource.h")
+  OBJECT_DEPENDS "${gen}/qvlswap.ico;${gen}/makerlogo.bmp;${res}/background.jpg;${res}/qvlswap.manifest;${res}/resource.h")
 target_include_directories(qvlswap PRIVATE ${gen} ${res})
-endif()

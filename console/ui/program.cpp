@@ -6,8 +6,16 @@
 #include "MainUnit.h"
 #include "dmPub.h"
 #include "qvlclient.h"
+#include "win/handle.h"
 
 const char *const InstanceMutexName = "qvl_storage_management_software_mutex";
+
+// The console binds the client library by a fixed set of names at load time, so that a library
+// lacking any of them stops the console from starting. The list of top-level logical devices
+// belongs to that set although no window of this version asks for it.
+[[gnu::used]] static const void *const RequiredClientExports[] = {
+    reinterpret_cast<const void *>(&cs_qvl_get_logical_devices),
+};
 
 bool ShowRunningInstance(const char *programPath)
 {
@@ -32,8 +40,8 @@ void RunMessageLoop()
 
 int RunConsole(const char *firstArgument, PageClass page)
 {
-    // The mutex lives as long as the process: it marks this copy as the running one.
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, InstanceMutexName);
+    // Held until the console ends: it marks this copy as the running one.
+    qvl::Handle mutex(CreateMutexA(nullptr, TRUE, InstanceMutexName));
     if (!mutex)
         return 1;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "qvlclient.h"
+#include "support/importPatch.h"
 
 namespace {
 
@@ -102,51 +103,6 @@ BOOL WINAPI NeverAnswers(OSVERSIONINFOA *)
     return FALSE;
 }
 
-class ImportPatch {
-public:
-    ImportPatch(const char *module, const char *dll, const char *function, void *replacement)
-    {
-        auto *base = reinterpret_cast<uint8_t *>(GetModuleHandleA(module));
-        auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
-        auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
-        const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto *d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + dir.VirtualAddress); d->Name; ++d) {
-            if (lstrcmpiA(reinterpret_cast<char *>(base + d->Name), dll) != 0)
-                continue;
-            auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->OriginalFirstThunk);
-            auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->FirstThunk);
-            for (; names->u1.AddressOfData; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                    continue;
-                auto *byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
-                if (std::strcmp(reinterpret_cast<char *>(byName->Name), function) == 0) {
-                    slot_ = &slots->u1.Function;
-                    original_ = *slot_;
-                    Write(reinterpret_cast<DWORD_PTR>(replacement));
-                    return;
-                }
-            }
-        }
-    }
-    ~ImportPatch()
-    {
-        if (slot_)
-            Write(original_);
-    }
-    bool ok() const { return slot_ != nullptr; }
-
-private:
-    void Write(DWORD_PTR value)
-    {
-        DWORD old;
-        VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &old);
-        *slot_ = value;
-        VirtualProtect(slot_, sizeof *slot_, old, &old);
-    }
-    DWORD_PTR *slot_ = nullptr;
-    DWORD_PTR original_ = 0;
-};
-
 class ProductType {
 public:
     explicit ProductType(const char *value)
@@ -183,7 +139,7 @@ TEST(ServerInfo, BasicRecordTakesTheEditionFromTheRegistry)
     const std::string v = VersionName();
     if (v != "nt40" && v != "winxp")
         GTEST_SKIP() << "the registry edition applies to the NT family; run as nt40 or winxp";
-    ImportPatch patch("qvlclient.dll", "kernel32.dll", "GetVersionExA", reinterpret_cast<void *>(BasicOnly));
+    qvltest::ImportPatch patch("qvlclient.dll", "kernel32.dll", "GetVersionExA", reinterpret_cast<void *>(BasicOnly));
     ASSERT_TRUE(patch.ok());
     const char *name = v == "nt40" ? "Microsoft Windows NT " : "Microsoft Windows XP ";
     const struct {
@@ -204,7 +160,7 @@ TEST(ServerInfo, BasicRecordTakesTheEditionFromTheRegistry)
 
 TEST(ServerInfo, NoVersionAnswerWritesNothingAndStillSucceeds)
 {
-    ImportPatch patch("qvlclient.dll", "kernel32.dll", "GetVersionExA", reinterpret_cast<void *>(NeverAnswers));
+    qvltest::ImportPatch patch("qvlclient.dll", "kernel32.dll", "GetVersionExA", reinterpret_cast<void *>(NeverAnswers));
     ASSERT_TRUE(patch.ok());
     Record r = Patterned();
     EXPECT_EQ(cs_qvl_get_server_info(0, reinterpret_cast<ServerInfo *>(r.data())), 0);

@@ -1,0 +1,451 @@
+// The console's frame as a user meets it: start-up, the hidden start, a second copy, the
+// library check, event boxes with the beep alarm, the dialog stack, the notification-area icon
+// and Exit. Message boxes are real; the test finds them by caption and presses OK.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "MainUnit.h"
+#include "program.h"
+#include "support/importPatch.h"
+#include "support/simSystem.h"
+#include "uiDriver.h"
+
+using qvltest::DriverCalls;
+using qvltest::RunConsoleHere;
+using qvltest::UiDriver;
+
+namespace {
+
+const char kNoHotSwap[] = "capabilities max_controllers=4 features=0\n";
+const std::string kHotSwapError = "The device driver doesn't support how-swap. Please update the driver.";
+
+class Frame : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(qvlsim_reset(), 0);
+        ASSERT_EQ(qvlsim_inject_clear(), 0);
+    }
+
+    static bool TrayIconExists()
+    {
+        NOTIFYICONDATAA data{};
+        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        data.hWnd = MainForm->hwnd();
+        data.uID = static_cast<UINT>(
+            reinterpret_cast<UINT_PTR>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINICON))));
+        data.uFlags = NIF_TIP;
+        lstrcpynA(data.szTip, TrayTip, sizeof data.szTip);
+        return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+    }
+
+    static int CallsOf(QvlSimOperation op)
+    {
+        int n = 0;
+        for (const QvlSimCall &c : DriverCalls())
+            n += c.operation == static_cast<uint32_t>(op);
+        return n;
+    }
+};
+
+TEST_F(Frame, StartUpReportsMissingControllersThenMissingHotSwapBeforeTheWindowShows)
+{
+    qvltest::LoadScenario(kNoHotSwap);
+    UiDriver ui([](UiDriver &d) {
+        d.PressAll();
+        if (d.seen.size() == 2 && d.OpenBoxes().empty() && MainForm && IsWindowVisible(MainForm->hwnd()))
+            d.Exit();
+    });
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    ASSERT_FALSE(ui.TimedOut());
+    ASSERT_EQ(ui.seen.size(), 2u);
+    EXPECT_EQ(ui.seen[0].caption, "Error");
+    EXPECT_EQ(ui.seen[0].text, "No controller detected.");
+    EXPECT_EQ(ui.seen[1].caption, "Error");
+    EXPECT_EQ(ui.seen[1].text, kHotSwapError);
+    for (const auto &s : ui.seen) {
+        EXPECT_FALSE(s.mainVisible) << s.text << ": shown before the main window";
+        EXPECT_EQ(s.openBoxes, 1) << "one after the other";
+    }
+}
+
+TEST_F(Frame, ADriverWithControllersAndHotSwapStartsQuietly)
+{
+    bool visible = false;
+    UiDriver ui([&](UiDriver &d) {
+        if (d.Elapsed() > 300) {
+            visible = IsWindowVisible(MainForm->hwnd());
+            d.Exit();
+        }
+    });
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    EXPECT_TRUE(ui.seen.empty());
+    EXPECT_TRUE(visible);
+}
+
+TEST_F(Frame, HiddenStartOnlyWithTheExactWordRAID)
+{
+    const struct {
+        const char *argument;
+        bool shown;
+    } cases[] = {{"RAID", false}, {"raid", true}, {"RAID2", true}, {"", true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.argument);
+        bool visible = true, icon = false;
+        UiDriver ui([&](UiDriver &d) {
+            if (d.Elapsed() > 200) {
+                visible = IsWindowVisible(MainForm->hwnd());
+                icon = TrayIconExists();
+                d.Exit();
+            }
+        });
+        EXPECT_EQ(RunConsoleHere(c.argument), 0);
+        EXPECT_EQ(visible, c.shown);
+        EXPECT_TRUE(icon) << "the notification-area icon is there either way";
+    }
+}
+
+TEST_F(Frame, TrayDoubleClickShowsAHiddenConsoleAndCloseOnlyHidesIt)
+{
+    std::vector<std::string> steps;
+    int step = 0;
+    UiDriver ui([&](UiDriver &d) {
+        HWND w = MainForm->hwnd();
+        switch (step++) {
+        case 0: PostMessageA(w, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK); break;
+        case 1: steps.push_back(IsWindowVisible(w) ? "shown" : "hidden"); PostMessageA(w, WM_CLOSE, 0, 0); break;
+        case 2:
+            steps.push_back(IsWindowVisible(w) ? "shown" : "hidden");
+            steps.push_back(TrayIconExists() ? "icon" : "no icon");
+            PostMessageA(w, WM_COMMAND, IDM_TRAY_OPEN, 0);
+            break;
+        case 3: steps.push_back(IsWindowVisible(w) ? "shown" : "hidden"); PostMessageA(w, WM_COMMAND, IDM_TRAY_EXIT, 0); break;
+        default: break;
+        }
+        (void)d;
+    });
+    EXPECT_EQ(RunConsoleHere("RAID"), 0);
+    EXPECT_EQ(steps, (std::vector<std::string>{"shown", "hidden", "icon", "shown"}));
+    EXPECT_EQ(MainForm, nullptr) << "Exit from the icon's menu ends the console";
+}
+
+int showRequests = 0;
+LRESULT CALLBACK RunningCopyProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_SHOW_INSTANCE)
+        ++showRequests;
+    return DefWindowProcA(h, m, w, l);
+}
+
+TEST_F(Frame, ASecondCopyAsksTheRunningOneToShowItselfAndEnds)
+{
+    // This process plays the running copy: it holds the mutex and has a window carrying the
+    // property named after the program path.
+    HANDLE running = CreateMutexA(nullptr, TRUE, InstanceMutexName);
+    ASSERT_NE(running, nullptr);
+    showRequests = 0;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = RunningCopyProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "RunningCopy";
+    RegisterClassA(&wc);
+    HWND copy = CreateWindowA("RunningCopy", "running", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    SetPropA(copy, path, reinterpret_cast<HANDLE>(1));
+
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    EXPECT_EQ(showRequests, 1);
+    EXPECT_EQ(MainForm, nullptr) << "no window of the second copy";
+
+    RemovePropA(copy, path);
+    DestroyWindow(copy);
+    CloseHandle(running);
+}
+
+LibInfo g_fakeInfo;
+int32_t __cdecl FakeLibInfo(LibInfo *info)
+{
+    *info = g_fakeInfo;
+    return 0;
+}
+int32_t __cdecl FailingLibInfo(LibInfo *) { return -1; }
+
+TEST_F(Frame, TheLibraryCheckRefusesAnotherVersionOrMode)
+{
+    const struct {
+        const char *name;
+        void *function;
+        uint32_t version;
+        uint8_t mode;
+        const char *box; // null: ends silently
+    } cases[] = {
+        {"other version", reinterpret_cast<void *>(FakeLibInfo), 0x2000000, 1, "Invalid version."},
+        {"other mode", reinterpret_cast<void *>(FakeLibInfo), 0x1000000, 2, nullptr},
+        {"query fails", reinterpret_cast<void *>(FailingLibInfo), 0, 0, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        g_fakeInfo = LibInfo{c.version, c.mode, 2, {0, 0}};
+        qvltest::ImportPatch patch(nullptr, "qvlclient.dll", "cs_qvl_get_lib_info", c.function);
+        ASSERT_TRUE(patch.ok());
+        qvlsim_clear_calls();
+        UiDriver ui([](UiDriver &d) { d.PressAll(); });
+        EXPECT_NE(RunConsoleHere(nullptr), 0);
+        if (c.box) {
+            ASSERT_EQ(ui.seen.size(), 1u);
+            EXPECT_EQ(ui.seen[0].caption, "Error");
+            EXPECT_EQ(ui.seen[0].text, c.box);
+        } else {
+            EXPECT_TRUE(ui.seen.empty());
+        }
+        EXPECT_EQ(CallsOf(QVLSIM_OP_GET_CONTROLLER_COUNT), 0) << "no system is built";
+    }
+}
+
+TEST_F(Frame, AnErrorEventReloadsThenBeepsUntilOK)
+{
+    ASSERT_EQ(qvlsim_queue_event(1, 0x101, nullptr, 0), 0);
+    bool beepAfter = true;
+    int reloadsBeforeBox = -1, acksWhileOpen = -1;
+    HWND mainWindow = nullptr;
+    UiDriver ui([&](UiDriver &d) {
+        qvltest::FastPolling();
+        mainWindow = MainForm->hwnd();
+        if (d.seen.size() == 1 && reloadsBeforeBox < 0) {
+            reloadsBeforeBox = CallsOf(QVLSIM_OP_GET_CONTROLLER_COUNT);
+            acksWhileOpen = CallsOf(QVLSIM_OP_SET_DEVICE_INFO);
+        }
+        if (d.seen.size() == 1 && d.Elapsed() > 1500 && !d.OpenBoxes().empty())
+            d.PressAll(); // after a second and a half of alarm
+        if (d.seen.size() == 1 && d.OpenBoxes().empty()) {
+            beepAfter = MainForm->BeepTimer.Enabled();
+            d.Exit();
+        }
+    });
+    qvlsim_clear_calls();
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    ASSERT_EQ(ui.seen.size(), 1u);
+    EXPECT_EQ(ui.seen[0].caption, "Error");
+    EXPECT_EQ(ui.seen[0].text, "Disk at Controller1-Channel1-Device1 failed.");
+    EXPECT_EQ(ui.seen[0].owner, mainWindow) << "owned by the main window";
+    EXPECT_TRUE(ui.seen[0].beepOn);
+    EXPECT_FALSE(beepAfter);
+    EXPECT_EQ(reloadsBeforeBox, 2) << "start-up enumeration, then the reload before the box";
+    EXPECT_EQ(acksWhileOpen, 0);
+    // After OK the error is acknowledged to the driver with identifier 0.
+    auto calls = DriverCalls();
+    int acks = 0;
+    for (const auto &c : calls)
+        if (c.operation == QVLSIM_OP_SET_DEVICE_INFO) {
+            EXPECT_EQ(c.args[0], 0u);
+            ++acks;
+        }
+    EXPECT_EQ(acks, 1);
+}
+
+TEST_F(Frame, WarningAndInformationEventsShowWhileTheWindowStaysHidden)
+{
+    ASSERT_EQ(qvlsim_queue_event(2, 0x101, nullptr, 0), 0);
+    ASSERT_EQ(qvlsim_queue_event(12, 0x201, nullptr, 0), 0);
+    UiDriver ui([](UiDriver &d) {
+        qvltest::FastPolling();
+        d.PressAll();
+        if (d.seen.size() == 2 && d.OpenBoxes().empty())
+            d.Exit();
+    });
+    EXPECT_EQ(RunConsoleHere("RAID"), 0);
+    ASSERT_EQ(ui.seen.size(), 2u);
+    EXPECT_EQ(ui.seen[0].caption, "Warning");
+    EXPECT_EQ(ui.seen[0].text, "Plugging disk detected.(Controller1-Channel1-Device1)");
+    EXPECT_EQ(ui.seen[1].caption, "Information");
+    for (const auto &s : ui.seen) {
+        EXPECT_FALSE(s.mainVisible);
+        EXPECT_FALSE(s.beepOn);
+    }
+}
+
+int32_t __cdecl UnknownTypeEvent(uint32_t, EventEntry *entry)
+{
+    static bool given = false;
+    if (given)
+        return -1;
+    given = true;
+    std::memset(entry, 0, sizeof *entry);
+    entry->type = 'X';
+    std::strcpy(entry->text, "never shown");
+    return 0;
+}
+
+TEST_F(Frame, AnEntryOfUnknownTypeReloadsAndShowsNothing)
+{
+    qvltest::ImportPatch patch(nullptr, "qvlclient.dll", "cs_qvl_get_log_event",
+                               reinterpret_cast<void *>(UnknownTypeEvent));
+    ASSERT_TRUE(patch.ok());
+    qvlsim_clear_calls();
+    UiDriver ui([](UiDriver &d) {
+        qvltest::FastPolling();
+        if (d.Elapsed() > 800)
+            d.Exit();
+    });
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    EXPECT_TRUE(ui.seen.empty());
+    EXPECT_EQ(CallsOf(QVLSIM_OP_GET_CONTROLLER_COUNT), 2) << "start-up and one reload";
+}
+
+TEST_F(Frame, QueuedEventsNestTheirBoxesInOrder)
+{
+    for (uint8_t code : {9, 12, 17})
+        ASSERT_EQ(qvlsim_queue_event(code, 0x201, nullptr, 0), 0);
+    int mostOpen = 0;
+    UiDriver ui([&](UiDriver &d) {
+        qvltest::FastPolling(150);
+        mostOpen = std::max(mostOpen, static_cast<int>(d.OpenBoxes().size()));
+        if (d.seen.size() == 3)
+            d.PressAll();
+        if (d.seen.size() == 3 && d.OpenBoxes().empty())
+            d.Exit();
+    });
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    ASSERT_EQ(ui.seen.size(), 3u);
+    EXPECT_EQ(mostOpen, 3) << "each event arrives while the previous box is open";
+    EXPECT_EQ(ui.seen[0].caption, "Information");
+    EXPECT_EQ(ui.seen[1].caption, "Information");
+    EXPECT_EQ(ui.seen[2].caption, "Warning");
+    EXPECT_EQ(ui.seen[2].openBoxes, 3);
+}
+
+TEST_F(Frame, AnEventStormNeverNestsMoreThanTheBoundAndLosesNothing)
+{
+    constexpr int kEvents = 40;
+    for (int i = 0; i < kEvents; ++i)
+        ASSERT_EQ(qvlsim_queue_event(2, 0x101, nullptr, 0), 0);
+    int mostOpen = 0, pendingAtBound = -1;
+    UiDriver ui(
+        [&](UiDriver &d) {
+            qvltest::FastPolling(30);
+            int open = static_cast<int>(d.OpenBoxes().size());
+            mostOpen = std::max(mostOpen, open);
+            if (pendingAtBound < 0 && d.Elapsed() > 1000) {
+                pendingAtBound = qvlsim_pending_events(); // nobody at the screen for a second
+            }
+            if (pendingAtBound >= 0)
+                d.PressAll();
+            if (static_cast<int>(d.seen.size()) == kEvents && open == 0)
+                d.Exit();
+        },
+        30000);
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    EXPECT_FALSE(ui.TimedOut());
+    EXPECT_EQ(mostOpen, TServerMan::MaxOpenEventBoxes);
+    EXPECT_EQ(pendingAtBound, kEvents - TServerMan::MaxOpenEventBoxes) << "the rest waits in the driver";
+    EXPECT_EQ(static_cast<int>(ui.seen.size()), kEvents) << "every event is shown in the end";
+}
+
+TEST_F(Frame, AnEventWhileAboutIsOpenIsOwnedByTheAboutDialog)
+{
+    HWND about = nullptr;
+    int step = 0;
+    bool rightClickMenu = false;
+    UiDriver ui([&](UiDriver &d) {
+        if (step == 0) {
+            PostMessageA(MainForm->hwnd(), WM_COMMAND, IDM_ABOUT, 0);
+            step = 1;
+        } else if (step == 1 && MainForm->DialogCount == 1) {
+            about = MainForm->TopWindowHandle();
+            // A right click on the icon while a dialog is open shows no menu.
+            PostMessageA(MainForm->hwnd(), WM_TRAY_NOTIFY, 1, WM_RBUTTONDOWN);
+            qvltest::FastPolling();
+            qvlsim_queue_event(6, 0x201, nullptr, 0);
+            step = 2;
+        } else if (step == 2) {
+            rightClickMenu = rightClickMenu || FindWindowA("#32768", nullptr) != nullptr;
+            if (d.seen.size() == 1) {
+                d.PressAll();
+                PostMessageA(about, WM_COMMAND, IDOK, 0);
+                step = 3;
+            }
+        } else if (step == 3 && MainForm->DialogCount == 0) {
+            d.Exit();
+        }
+    });
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    ASSERT_EQ(ui.seen.size(), 1u);
+    EXPECT_NE(about, nullptr);
+    EXPECT_EQ(ui.seen[0].owner, about);
+    EXPECT_FALSE(rightClickMenu);
+}
+
+TEST_F(Frame, ExitWhileAnErrorBoxIsOpenEndsCleanly)
+{
+    ASSERT_EQ(qvlsim_queue_event(1, 0x101, nullptr, 0), 0);
+    ASSERT_EQ(qvlsim_queue_event(1, 0x102, nullptr, 0), 0);
+    UiDriver ui([](UiDriver &d) {
+        qvltest::FastPolling();
+        if (d.OpenBoxes().size() == 2 && MainForm)
+            PostMessageA(MainForm->hwnd(), WM_COMMAND, IDM_TRAY_EXIT, 0); // Exit from the icon's menu
+    });
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    EXPECT_FALSE(ui.TimedOut());
+    EXPECT_EQ(ui.seen.size(), 2u);
+    EXPECT_EQ(MainForm, nullptr);
+    EXPECT_TRUE(ui.OpenBoxes().empty()) << "the boxes went with the window";
+}
+
+TEST_F(Frame, TheIconComesBackWhenTheTaskBarIsRecreated)
+{
+    bool goneAfterShellRestart = false, back = false;
+    int step = 0;
+    UiDriver ui([&](UiDriver &d) {
+        if (step == 0) {
+            // The shell restarts: its icons are gone until the programs add them again.
+            NOTIFYICONDATAA data{};
+            data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+            data.hWnd = MainForm->hwnd();
+            data.uID = static_cast<UINT>(
+                reinterpret_cast<UINT_PTR>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINICON))));
+            Shell_NotifyIconA(NIM_DELETE, &data);
+            goneAfterShellRestart = !TrayIconExists();
+            PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            step = 1;
+        } else if (step == 1 && d.Elapsed() > 300) {
+            back = TrayIconExists();
+            d.Exit();
+        }
+    });
+    EXPECT_EQ(RunConsoleHere("RAID"), 0);
+    EXPECT_TRUE(goneAfterShellRestart);
+    EXPECT_TRUE(back);
+}
+
+TEST_F(Frame, TheDialogStackKeepsFiveAndOwnsMessageBoxes)
+{
+    std::vector<HWND> tops;
+    UiDriver ui([&](UiDriver &d) {
+        HWND fakes[6];
+        for (int i = 0; i < 6; ++i)
+            fakes[i] = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1000 + i));
+        tops.push_back(MainForm->TopWindowHandle());
+        for (HWND f : fakes)
+            MainForm->PushDialog(f);
+        tops.push_back(MainForm->TopWindowHandle());
+        tops.push_back(MainForm->PopDialog());
+        while (MainForm->PopDialog()) {
+        }
+        tops.push_back(MainForm->TopWindowHandle());
+        tops.push_back(MainForm->PopDialog());
+        d.Exit();
+    });
+    EXPECT_EQ(RunConsoleHere("RAID"), 0);
+    ASSERT_EQ(tops.size(), 5u);
+    EXPECT_EQ(tops[1], reinterpret_cast<HWND>(0x1004)) << "a sixth dialog is not stored";
+    EXPECT_EQ(tops[2], reinterpret_cast<HWND>(0x1004));
+    EXPECT_EQ(tops[3], tops[0]) << "empty: the main window";
+    EXPECT_EQ(tops[4], nullptr);
+}
+
+} // namespace
