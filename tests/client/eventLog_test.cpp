@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "qvlclient.h"
+#include "support/importPatch.h"
 
 namespace {
 
@@ -94,6 +96,39 @@ TEST_F(EventLog, AppendedLinesCarryTheTimeStampAndReadBack)
     EXPECT_EQ(cs_qvl_enum_event(0, &back, 2), QVL_NO_SUCH_LINE);
     EXPECT_EQ(cs_qvl_enum_event(0, &back, -5), 0) << "a negative index reads the first line";
     EXPECT_EQ(back.type, 'E');
+}
+
+// The library's clock, set to a moment in 2003 for the next append.
+std::time_t g_now = 0;
+std::time_t __cdecl FixedTime(std::time_t *out)
+{
+    if (out)
+        *out = g_now;
+    return g_now;
+}
+
+TEST_F(EventLog, AnEntrySavedIn2003ReadsBackTheSame)
+{
+    std::tm when{};
+    when.tm_year = 103; // 2003
+    when.tm_mon = 4;    // May
+    when.tm_mday = 21;
+    when.tm_hour = 14;
+    when.tm_min = 2;
+    when.tm_sec = 7;
+    when.tm_isdst = -1;
+    g_now = std::mktime(&when);
+    qvltest::ImportPatch clock("qvlclient.dll", "msvcrt.dll", "time", reinterpret_cast<void *>(FixedTime));
+    ASSERT_TRUE(clock.ok());
+    EventEntry e = Entry('E', "Disk at Controller1-Channel2-Device1 failed.");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    EXPECT_EQ(e.event.time, qvl_pack_time(3, 5, 21, 14, 2, 7));
+    EXPECT_EQ(ReadRaw(), "0\tE\t05/21/3 14:02:07\tDisk at Controller1-Channel2-Device1 failed.\r\n");
+    EventEntry back;
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(back.type, 'E');
+    EXPECT_EQ(back.event.time, e.event.time);
+    EXPECT_EQ(Text(back), Text(e));
 }
 
 TEST_F(EventLog, OneDigitYearLinesReadTheSame)

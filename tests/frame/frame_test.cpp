@@ -422,6 +422,28 @@ TEST_F(Frame, TheIconComesBackWhenTheTaskBarIsRecreated)
     EXPECT_TRUE(back);
 }
 
+TEST_F(Frame, TheBackgroundPictureIsDecodedFromTheProgramsJpeg)
+{
+    SIZE size{};
+    COLORREF top = 0, bottom = 0;
+    UiDriver ui([&](UiDriver &d) {
+        HBITMAP picture = MainForm->backImage.get();
+        size = qvl::PictureSize(picture);
+        qvl::BitmapDC dc(picture);
+        top = GetPixel(dc.get(), 10, 2);
+        bottom = GetPixel(dc.get(), 10, size.cy - 3);
+        d.Exit();
+    });
+    EXPECT_EQ(RunConsoleHere("RAID"), 0);
+    EXPECT_EQ(size.cx, 480);
+    EXPECT_EQ(size.cy, 360);
+    // A light blue gradient, darker towards the bottom (JPEG colours are approximate).
+    EXPECT_NEAR(GetRValue(top), 0xEE, 8);
+    EXPECT_NEAR(GetBValue(top), 0xFA, 8);
+    EXPECT_NEAR(GetRValue(bottom), 0xB9, 12);
+    EXPECT_GT(GetBValue(bottom), GetRValue(bottom));
+}
+
 TEST_F(Frame, TheDialogStackKeepsFiveAndOwnsMessageBoxes)
 {
     std::vector<HWND> tops;

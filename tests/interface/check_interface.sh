@@ -52,6 +52,12 @@ if [ -f "$here/qvlswap-from-qvlclient.imports" ] && [ -f "$bin/qvlswap.exe" ]; t
   same "qvlswap.exe imports from qvlclient.dll" "$here/qvlswap-from-qvlclient.imports" \
     "$(imports_from "$bin/qvlswap.exe" qvlclient.dll)"
   only_system_and "qvlswap.exe" "$bin/qvlswap.exe" '^qvlclient\.dll$'
+  same "qvlswap.exe version" "$here/qvlswap.version" "$(exiftool -s -FileVersionNumber -ProductVersionNumber \
+    -ProductVersion -ProductName -CompanyName -LegalCopyright "$bin/qvlswap.exe" | sed -E 's/^([A-Za-z]+) *: (.*)$/\1=\2/')"
+  icons=$(wrestool -l --type=3 "$bin/qvlswap.exe" 2>/dev/null | wc -l)
+  sizes=$(wrestool -x --raw --type=3 "$bin/qvlswap.exe" 2>/dev/null | od -An -tu4 -N12 | awk '{print $2"x"$3/2}')
+  if [ "$icons" -eq 1 ] && [ "$sizes" = "32x32" ]; then echo "ok   qvlswap.exe has one 32 x 32 program icon"; passed=$((passed + 1))
+  else echo "FAIL qvlswap.exe icons: $icons group(s), first image $sizes"; failed=$((failed + 1)); fi
 fi
 
 echo "$passed passed, $failed failed"
