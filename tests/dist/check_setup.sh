@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The installer qvlswap-setup.exe, run silently under Wine in a throw-away copy of the test
+# prefix: its version record, what it installs with and without the demonstration system, that a
+# driver's qvldev.dll (in the target folder or in the system folder) is never replaced or
+# removed, the start with Windows, and that the uninstaller takes away everything it installed
+# and nothing else.
+# Usage: check_setup.sh BIN_DIR   (WINEPREFIX: a ready test prefix, as scripts/test.sh makes it)
+set -u
+bin=$(cd "$1" && pwd)
+setup="$bin/qvlswap-setup.exe"
+passed=0 failed=0
+ok() { echo "ok   $1"; passed=$((passed + 1)); }
+bad() { echo "FAIL $1"; failed=$((failed + 1)); }
+check() { # LABEL COMMAND...
+  local label=$1; shift
+  if "$@"; then ok "$label"; else bad "$label"; fi
+}
+finish() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
+
+[ -s "$setup" ] || { bad "$setup exists"; finish; }
+export WINEPREFIX="${WINEPREFIX:-$(dirname "$bin")/wineprefix}" WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
+[ -f "$WINEPREFIX/system.reg" ] || { bad "a ready Wine prefix at $WINEPREFIX"; finish; }
+
+# --- the version record of the setup program, as Windows shows it --------------------------
+version() { exiftool -s3 -"$2" "$1"; }
+check "setup ProductName" test "$(version "$setup" ProductName)" = "Quorvel Hot-Swap Utility"
+check "setup CompanyName" test "$(version "$setup" CompanyName)" = "Quorvel Storage Systems"
+check "setup version numbers are the console's" test \
+  "$(version "$setup" FileVersionNumber)/$(version "$setup" ProductVersionNumber)" = \
+  "$(version "$bin/qvlswap.exe" FileVersionNumber)/$(version "$bin/qvlswap.exe" ProductVersionNumber)"
+check "setup version is 1.0.5.21, product version text 1.0" test \
+  "$(version "$setup" FileVersion)/$(version "$setup" ProductVersion)" = "1.0.5.21/1.0"
+check "setup LegalCopyright is the console's" test \
+  "$(version "$setup" LegalCopyright)" = "$(version "$bin/qvlswap.exe" LegalCopyright)"
+
+# --- a private prefix, so that nothing here touches the other tests' registry or system folder
+work=$(mktemp -d)
+shared_prefix=$WINEPREFIX
+cleanup() {
+  WINEPREFIX="$work/prefix" wineserver -k </dev/null >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cp -a "$shared_prefix" "$work/prefix" 2>/dev/null || { bad "copy of the Wine prefix"; finish; }
+export WINEPREFIX="$work/prefix"
+wineserver -p </dev/null >/dev/null 2>&1
+wine wineboot </dev/null >/dev/null 2>&1
+c="$WINEPREFIX/drive_c"
+sys="$c/windows/system32"
+mkdir -p "$c/qvltest"
+
+install() { # WINDOWS_DIR [SWITCHES...]: silent setup into C:\qvltest\WINDOWS_DIR
+  local dir=$1; shift
+  (cd "$work" && wine "$setup" /S "$@" "/D=C:\\qvltest\\$dir" </dev/null >/dev/null 2>&1)
+}
+uninstall() { # DIR: runs its uninstaller and waits until it has removed itself (it reruns
+  # itself from a temporary copy, so the first process ends at once)
+  local dir=$1
+  [ -f "$c/qvltest/$dir/uninstall.exe" ] || return 1
+  (cd "$work" && wine "C:\\qvltest\\$dir\\uninstall.exe" /S </dev/null >/dev/null 2>&1)
+  for _ in $(seq 150); do
+    [ -f "$c/qvltest/$dir/uninstall.exe" ] || { sleep 0.5; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+reg_value() { # KEY VALUE: the data, or nothing when absent
+  wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+    awk -v v="$2" 'index($0, "    " v "    ") == 1 { sub("^    " v "    REG_[A-Z_]+    ", ""); print }'
+}
+no_key() { ! wine reg query "$1" </dev/null >/dev/null 2>&1; }
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel Hot-Swap Utility'
+own_key='HKLM\Software\Quorvel'
+# The Start-menu folders of the utility, wherever Wine keeps the (all users') Start menu.
+menus() { find "$c" -type d -path '*Start Menu/Programs/Quorvel Hot-Swap Utility' 2>/dev/null; }
+shortcuts() { local m; m=$(menus); [ "$(echo "$m" | grep -c .)" -eq 1 ] && ls "$m" | sort | tr '\n' '|'; }
+same_file() { cmp -s "$1" "$2"; }
+listing() { (cd "$1" 2>/dev/null && ls | sort | tr '\n' ' '); }
+
+# --- 1. the default choice: utility, Start menu, start with Windows; no demonstration system -
+install Default
+d="$c/qvltest/Default"
+check "default: the folder holds exactly the utility, its library, the help and the uninstaller" \
+  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvlswap.exe uninstall.exe "
+for f in qvlswap.exe qvlclient.dll QSWAP.CHM; do
+  check "default: $f is the built one" same_file "$d/$f" "$bin/$f"
+done
+check "default: installed qvlswap.exe has version 1.0.5.21" test "$(version "$d/qvlswap.exe" FileVersion)" = "1.0.5.21"
+check "default: the Run value starts the console hidden" \
+  test "$(reg_value "$run_key" 'Quorvel Hot-Swap Utility')" = '"C:\qvltest\Default\qvlswap.exe" RAID'
+check "default: Start menu has the utility, its help and the uninstaller" test "$(shortcuts)" = \
+  "Quorvel Hot-Swap Utility Help.lnk|Quorvel Hot-Swap Utility.lnk|Uninstall Quorvel Hot-Swap Utility.lnk|"
+check "default: Add/Remove Programs entry with the version" \
+  test "$(reg_value "$uninst_key" DisplayVersion)/$(reg_value "$uninst_key" Publisher)" = "1.0.5.21/Quorvel Storage Systems"
+check "default: uninstall string names the uninstaller" \
+  test "$(reg_value "$uninst_key" UninstallString)" = '"C:\qvltest\Default\uninstall.exe"'
+
+check "default: the uninstaller ends" uninstall Default
+check "default: the program folder is gone" test ! -e "$d"
+check "default: the throw-away root that setup did not make stays" test -d "$c/qvltest"
+check "default: the Run value is gone" test -z "$(reg_value "$run_key" 'Quorvel Hot-Swap Utility')"
+check "default: the Start menu folder is gone" test -z "$(menus)"
+check "default: the Add/Remove Programs entry is gone" no_key "$uninst_key"
+check "default: setup's own registry key is gone" no_key "$own_key"
+
+# --- 2. the demonstration system, chosen on the command line; no autostart, no shortcuts ----
+install Demo /DEMO /NOAUTOSTART /NOSHORTCUTS
+d="$c/qvltest/Demo"
+check "demo: the folder also holds qvldev.dll and qvlsim.exe" \
+  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvldev.dll qvlsim.exe qvlswap.exe uninstall.exe "
+check "demo: qvldev.dll is the simulated one" same_file "$d/qvldev.dll" "$bin/qvldev.dll"
+check "demo: qvlsim.exe is the built one" same_file "$d/qvlsim.exe" "$bin/qvlsim.exe"
+check "demo: the installed qvlsim shows the demonstration system" \
+  bash -c "cd '$d' && wine ./qvlsim.exe show </dev/null 2>/dev/null | grep -q '^controller '"
+check "demo: /NOAUTOSTART leaves no Run value" test -z "$(reg_value "$run_key" 'Quorvel Hot-Swap Utility')"
+check "demo: /NOSHORTCUTS leaves no Start menu folder" test -z "$(menus)"
+check "demo: the uninstaller ends" uninstall Demo
+check "demo: the program folder is gone, demonstration system included" test ! -e "$d"
+
+# --- 3. a driver's qvldev.dll in the target folder: kept, demonstration system skipped --------
+d="$c/qvltest/Driver"
+mkdir -p "$d"
+printf 'the controller driver library\n' >"$d/qvldev.dll"
+cp "$d/qvldev.dll" "$work/driver.dll"
+install Driver /DEMO
+check "driver here: its qvldev.dll is untouched" same_file "$d/qvldev.dll" "$work/driver.dll"
+check "driver here: no qvlsim.exe" test ! -e "$d/qvlsim.exe"
+check "driver here: the utility is installed" test -f "$d/qvlswap.exe"
+check "driver here: the uninstaller ends" uninstall Driver
+check "driver here: only the driver's qvldev.dll is left" test "$(listing "$d")" = "qvldev.dll "
+check "driver here: and it is untouched" same_file "$d/qvldev.dll" "$work/driver.dll"
+rm -rf "$d"
+
+# --- 4. the demonstration system first, then a driver in the system folder: setup run again
+# takes the simulated library out (it would be loaded in place of the driver's) --------------
+install Later /DEMO
+d="$c/qvltest/Later"
+check "later: the demonstration system went in" test -f "$d/qvldev.dll" -a -f "$d/qvlsim.exe"
+cp "$work/driver.dll" "$sys/qvldev.dll"
+install Later /DEMO
+check "later: with the driver's library in the system folder, the simulated one is gone" \
+  test ! -e "$d/qvldev.dll" -a ! -e "$d/qvlsim.exe"
+check "later: the system folder's qvldev.dll is untouched" same_file "$sys/qvldev.dll" "$work/driver.dll"
+check "later: the utility is still installed" test -f "$d/qvlswap.exe" -a -f "$d/QSWAP.CHM"
+check "later: the uninstaller ends" uninstall Later
+check "later: the program folder is gone" test ! -e "$d"
+check "later: the system folder's qvldev.dll survives the uninstaller" same_file "$sys/qvldev.dll" "$work/driver.dll"
+
+# --- 5. a driver in the system folder from the start: nothing of the demonstration system ----
+install Sys /DEMO
+d="$c/qvltest/Sys"
+check "system driver: no qvldev.dll or qvlsim.exe in the program folder" \
+  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvlswap.exe uninstall.exe "
+check "system driver: the uninstaller ends" uninstall Sys
+check "system driver: the program folder is gone" test ! -e "$d"
+rm -f "$sys/qvldev.dll"
+
+finish
