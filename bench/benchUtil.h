@@ -1,0 +1,35 @@
+// Small helpers of the bench programs: a QueryPerformanceCounter clock and medians.
+#ifndef QVL_BENCH_UTIL_H
+#define QVL_BENCH_UTIL_H
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace qvlbench {
+
+inline double NowMs()
+{
+    static const double perMs = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / perMs;
+}
+
+inline double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+}
+
+} // namespace qvlbench
+
+#endif
