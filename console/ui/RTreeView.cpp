@@ -1,0 +1,76 @@
+#include "RTreeView.h"
+
+#include <windowsx.h>
+
+namespace {
+constexpr UINT_PTR SubclassId = 1;
+}
+
+TRTreeView::TRTreeView(HWND parent, UINT id, DWORD style)
+{
+    hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0,
+                            0, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                            GetModuleHandleA(nullptr), nullptr);
+    if (hwnd_)
+        SetWindowSubclass(hwnd_, SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+TRTreeView::~TRTreeView()
+{
+    if (hwnd_) {
+        RemoveWindowSubclass(hwnd_, SubclassProc, SubclassId);
+        DestroyWindow(hwnd_);
+    }
+}
+
+HTREEITEM TRTreeView::HitTest(POINT client) const
+{
+    TVHITTESTINFO hit{};
+    hit.pt = client;
+    // Anywhere on a node's row counts, as for a left click; below the last node is nothing.
+    return TreeView_HitTest(hwnd_, &hit);
+}
+
+void TRTreeView::FocusNextTabStop(HWND from, bool previous)
+{
+    HWND next = GetNextDlgTabItem(GetAncestor(from, GA_ROOT), from, previous);
+    if (next && next != from)
+        SetFocus(next);
+}
+
+LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
+{
+    auto *tree = reinterpret_cast<TRTreeView *>(self);
+    switch (msg) {
+    case WM_RBUTTONDOWN:
+        if (tree->RightClickSelect) {
+            // Selecting is the whole answer: the control's own right-button handling (its
+            // drag tracking and NM_RCLICK) does not run.
+            if (HTREEITEM item = tree->HitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+                TreeView_SelectItem(hwnd, item);
+            return 0;
+        }
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB) {
+            FocusNextTabStop(hwnd, GetKeyState(VK_SHIFT) < 0);
+            return 0;
+        }
+        break;
+    case WM_SYSCHAR:
+        if (tree->OnMnemonic && tree->OnMnemonic(static_cast<char>(wParam)))
+            return 0; // else the menu bar looks for the letter
+        break;
+    case WM_CHAR:
+        if (wParam == '\t')
+            return 0; // no beep for the tab that moved the focus
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, SubclassProc, SubclassId);
+        tree->hwnd_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}

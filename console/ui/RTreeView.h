@@ -1,0 +1,37 @@
+// TRTreeView: the standard tree view control, which also selects a node with the right mouse
+// button when RightClickSelect is on.
+#ifndef QVL_RTREEVIEW_H
+#define QVL_RTREEVIEW_H
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+
+class TRTreeView {
+public:
+    // Creates the control as a child of `parent` with the given id; WM_NOTIFY goes to parent.
+    TRTreeView(HWND parent, UINT id, DWORD style);
+    TRTreeView(const TRTreeView &) = delete;
+    TRTreeView &operator=(const TRTreeView &) = delete;
+    ~TRTreeView();
+
+    HWND Handle() const { return hwnd_; }
+    HTREEITEM Selected() const { return TreeView_GetSelection(hwnd_); }
+    HTREEITEM HitTest(POINT client) const;
+
+    bool RightClickSelect = false;
+    // Alt with a letter while the tree has the focus; true when the owner used it.
+    std::function<bool(char key)> OnMnemonic;
+
+    // Moves the focus to the next (or previous) tab stop of the top-level window: our main
+    // window is no dialog, so no dialog manager does this for its controls.
+    static void FocusNextTabStop(HWND from, bool previous);
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+    HWND hwnd_ = nullptr; // owned
+};
+
+#endif

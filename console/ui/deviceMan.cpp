@@ -1,0 +1,304 @@
+#include "deviceMan.h"
+
+#include <string>
+
+#include "MainUnit.h"
+#include "dmPub.h"
+#include "model/systemUnit.h"
+
+namespace {
+
+constexpr UINT ToolBarId = 1;
+// Toolbar command ids; a click runs the bound menu item's action.
+constexpr UINT RescanBtnId = 1001;
+constexpr UINT unplugBtnId = 1003;
+
+qvl::MenuItem *Item(const TfrmPageBase &page, int index)
+{
+    return index < page.MenuItemCount && index < static_cast<int>(page.MenuItems.size()) ? page.MenuItems[index]
+                                                                                          : nullptr;
+}
+
+void Enable(const TfrmPageBase &page, int index, bool enabled)
+{
+    if (qvl::MenuItem *item = Item(page, index))
+        item->SetEnabled(enabled);
+}
+
+// The toolbar as a tab stop: with the focus, its hot button is the one that arrows move and
+// Space or Enter press (the control does both); Tab leaves it.
+LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    switch (msg) {
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_SETFOCUS:
+        if (SendMessageA(bar, TB_GETHOTITEM, 0, 0) < 0) {
+            const int count = static_cast<int>(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0));
+            for (int i = 0; i < count; ++i) {
+                TBBUTTON button{};
+                SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+                if (!(button.fsStyle & BTNS_SEP) && (button.fsState & TBSTATE_ENABLED)) {
+                    SendMessageA(bar, TB_SETHOTITEM, i, 0);
+                    break;
+                }
+            }
+        }
+        break;
+    case WM_KILLFOCUS:
+        SendMessageA(bar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB) {
+            TRTreeView::FocusNextTabStop(bar, GetKeyState(VK_SHIFT) < 0);
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(bar, ToolBarKeys, 1);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(bar, msg, wParam, lParam);
+}
+
+} // namespace
+
+std::unique_ptr<TfrmPageBase> TfrmDeviceMan::CreatePage(qvl::Window &owner)
+{
+    return std::make_unique<TfrmDeviceMan>(owner);
+}
+
+TfrmDeviceMan::TfrmDeviceMan(qvl::Window &owner) : TfrmPageBase(owner)
+{
+    CreateToolBar();
+    InitPage(owner);
+    DeviceView = std::make_unique<TfrmDeviceView>(*this);
+    DeviceView->SetViewKind(0);
+    ShowWindow(DeviceView->hwnd(), SW_SHOWNA);
+    Layout();
+    UpdateActions(false);
+}
+
+TfrmDeviceMan::~TfrmDeviceMan()
+{
+    // The menu items stay with the main window; they must not call into a page that is gone.
+    for (int i = 0; i < MenuItemCount; ++i)
+        if (MenuItems[i]) {
+            MenuItems[i]->OnClick = nullptr;
+            MenuItems[i]->OnEnabledChanged = nullptr;
+        }
+    DeviceView.reset();
+    Destroy();
+}
+
+void TfrmDeviceMan::CreateToolBar()
+{
+    ToolBar1 = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                                   CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                               0, 0, DesignWidth, ToolBarHeight, hwnd(),
+                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ToolBarId)), GetModuleHandleA(nullptr),
+                               nullptr);
+    if (!ToolBar1)
+        return;
+    SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    if (dm) // the list stays dm's: the toolbar only borrows it
+        SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(dm->DM_ImageList.Handle()));
+    SendMessageA(ToolBar1, TB_SETBITMAPSIZE, 0, MAKELONG(24, 24));
+
+    static char rescanText[] = "Rescan Devices";
+    static char unplugText[] = "Unplug";
+    TBBUTTON buttons[3] = {};
+    buttons[0].iBitmap = 0;
+    buttons[0].idCommand = RescanBtnId;
+    buttons[0].fsState = TBSTATE_ENABLED;
+    buttons[0].fsStyle = BTNS_BUTTON;
+    buttons[0].iString = reinterpret_cast<INT_PTR>(rescanText);
+    buttons[1].iBitmap = SeparatorWidth;
+    buttons[1].fsStyle = BTNS_SEP;
+    buttons[2].iBitmap = 1;
+    buttons[2].idCommand = unplugBtnId;
+    buttons[2].fsState = TBSTATE_ENABLED;
+    buttons[2].fsStyle = BTNS_BUTTON;
+    buttons[2].iString = reinterpret_cast<INT_PTR>(unplugText);
+    SendMessageA(ToolBar1, TB_ADDBUTTONSA, 3, reinterpret_cast<LPARAM>(buttons));
+    SendMessageA(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELONG(ButtonSize.cx, ButtonSize.cy));
+    SetWindowSubclass(ToolBar1, ToolBarKeys, 1, 0);
+    RescanBtn = RescanBtnId;
+    unplugBtn = unplugBtnId;
+}
+
+void TfrmDeviceMan::InitPage(qvl::Window &owner)
+{
+    auto *main = dynamic_cast<TMainForm *>(&owner);
+    if (!main)
+        return;
+    static const char *const captions[ItemCount] = {"Rescan Devices", "-", "Advanced Setting", "Unplug"};
+    MenuItems.assign(ItemCount, nullptr);
+    for (int i = 0; i < ItemCount; ++i)
+        MenuItems[i] = main->CreateMenuItem(captions[i]);
+    MenuItemCount = ItemCount;
+    MenuItems[ItemRescan]->OnClick = [this] { RescanClick(); };
+    MenuItems[ItemUnplug]->OnClick = [this] { UnplugClick(); };
+    // "Advanced Setting" has nothing to open: it stays hidden and only follows the selection.
+    MenuItems[ItemSeparator]->SetVisible(false);
+    MenuItems[ItemAdvanced]->SetVisible(false);
+    MenuItems[ItemUnplug]->InsertInto(main->menuFile, 0);
+    MenuItems[ItemRescan]->InsertInto(main->menuFile, 0);
+    // The buttons follow their items.
+    MenuItems[ItemRescan]->OnEnabledChanged = [this](bool enabled) {
+        SendMessageA(ToolBar1, TB_ENABLEBUTTON, RescanBtn, MAKELONG(enabled, 0));
+    };
+    MenuItems[ItemUnplug]->OnEnabledChanged = [this](bool enabled) {
+        SendMessageA(ToolBar1, TB_ENABLEBUTTON, unplugBtn, MAKELONG(enabled, 0));
+    };
+}
+
+const char *TfrmDeviceMan::HintOf(UINT button) const
+{
+    const qvl::MenuItem *item = Item(*this, button == RescanBtn ? ItemRescan : ItemUnplug);
+    if (item)
+        return item->Caption().c_str();
+    return button == RescanBtn ? "Rescan Devices" : "Unplug";
+}
+
+bool TfrmDeviceMan::ButtonEnabled(UINT button) const
+{
+    return SendMessageA(ToolBar1, TB_ISBUTTONENABLED, button, 0) != 0;
+}
+
+void TfrmDeviceMan::RefreshPage()
+{
+    if (DeviceView)
+        DeviceView->RefreshPage();
+    UpdateActions(true);
+}
+
+void TfrmDeviceMan::UpdateBayValues()
+{
+    if (DeviceView)
+        DeviceView->UpdateBayValues();
+}
+
+void TfrmDeviceMan::SetActive(bool active)
+{
+    TfrmPageBase::SetActive(active);
+    if (DeviceView)
+        DeviceView->SetActive(active);
+}
+
+void TfrmDeviceMan::UpdateActions(bool selectionAware)
+{
+    TRAIDSystem *system = CurrentSystem();
+    if (!system) {
+        Enable(*this, ItemRescan, false);
+        Enable(*this, ItemAdvanced, false);
+        Enable(*this, ItemUnplug, false);
+    } else {
+        bool advanced = false, unplug = false;
+        const TDeviceBase *object = selectionAware && DeviceView ? DeviceView->SelectedObject() : nullptr;
+        if (object && object->Kind == KindDevice) {
+            const auto &device = static_cast<const TDevice &>(*object);
+            advanced = device.InRack;
+            // Only a disk of no array can go, and only with a driver that can hot-swap.
+            unplug = system->HotSwapSupported && !IsValidId(device.Info.Parent);
+        }
+        Enable(*this, ItemAdvanced, advanced);
+        Enable(*this, ItemUnplug, unplug);
+        Enable(*this, ItemRescan, true);
+    }
+    const qvl::MenuItem *rescan = Item(*this, ItemRescan);
+    const qvl::MenuItem *unplugItem = Item(*this, ItemUnplug);
+    SendMessageA(ToolBar1, TB_ENABLEBUTTON, RescanBtn, MAKELONG(rescan && rescan->Enabled(), 0));
+    SendMessageA(ToolBar1, TB_ENABLEBUTTON, unplugBtn, MAKELONG(unplugItem && unplugItem->Enabled(), 0));
+}
+
+void TfrmDeviceMan::RescanClick()
+{
+    if (TRAIDSystem *system = CurrentSystem())
+        system->Rescan(); // its reload refreshes this page
+}
+
+void TfrmDeviceMan::UnplugClick()
+{
+    TRAIDSystem *system = CurrentSystem();
+    const TDeviceBase *object = system && DeviceView ? DeviceView->SelectedObject() : nullptr;
+    if (!object || object->Kind != KindDevice)
+        return;
+    // The node's copy goes with the rebuild that a successful unplug causes.
+    const DeviceId id = object->Id;
+    const bool removed = system->Unplug(id);
+    const std::string text = system->ResultMessage;
+    // The box runs a modal loop: events may reload the system meanwhile, so nothing of it
+    // is used after the box closes.
+    qvl::ShowMessageBox(hwnd(), text, removed ? qvl::BoxKind::Information : qvl::BoxKind::Warning);
+}
+
+void TfrmDeviceMan::Layout()
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    if (ToolBar1)
+        SetWindowPos(ToolBar1, nullptr, 0, 0, client.right, ToolBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (DeviceView)
+        SetWindowPos(DeviceView->hwnd(), nullptr, 0, ToolBarHeight, client.right,
+                     client.bottom > ToolBarHeight ? client.bottom - ToolBarHeight : 0, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT TfrmDeviceMan::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_SETFOCUS:
+        if (DeviceView)
+            SetFocus(DeviceView->hwnd());
+        return 0;
+    case UM_SELCHANGE:
+        UpdateActions(true);
+        return 0;
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lParam) == ToolBar1 && ToolBar1) {
+            const UINT id = LOWORD(wParam);
+            if (qvl::MenuItem *item = Item(*this, id == RescanBtn ? ItemRescan : id == unplugBtn ? ItemUnplug : -1))
+                item->Click();
+            return 0;
+        }
+        break;
+    case WM_NOTIFY: {
+        auto *header = reinterpret_cast<NMHDR *>(lParam);
+        if (header->code == TTN_GETDISPINFOA) {
+            auto *info = reinterpret_cast<NMTTDISPINFOA *>(lParam);
+            lstrcpynA(info->szText, HintOf(static_cast<UINT>(header->idFrom)), sizeof info->szText);
+            info->lpszText = info->szText;
+            return 0;
+        }
+        if (header->code == TTN_GETDISPINFOW) {
+            auto *info = reinterpret_cast<NMTTDISPINFOW *>(lParam);
+            MultiByteToWideChar(CP_ACP, 0, HintOf(static_cast<UINT>(header->idFrom)), -1, info->szText,
+                                static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
+            info->szText[sizeof info->szText / sizeof info->szText[0] - 1] = 0;
+            info->lpszText = info->szText;
+            return 0;
+        }
+        if (header->hwndFrom == ToolBar1 && header->code == NM_CUSTOMDRAW) {
+            auto *draw = reinterpret_cast<NMCUSTOMDRAW *>(lParam);
+            if (draw->dwDrawStage == CDDS_PREPAINT)
+                return CDRF_NOTIFYPOSTPAINT;
+            if (draw->dwDrawStage == CDDS_POSTPAINT) {
+                RECT r;
+                GetClientRect(ToolBar1, &r);
+                DrawEdge(draw->hdc, &r, EDGE_ETCHED, BF_RECT); // edge lines on all four sides
+            }
+            return CDRF_DODEFAULT;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return TfrmPageBase::HandleMessage(msg, wParam, lParam);
+}

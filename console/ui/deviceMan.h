@@ -1,0 +1,53 @@
+// TfrmDeviceMan: the device-management page: a toolbar with "Rescan Devices" and "Unplug",
+// the same two commands at the top of the File menu, and the device tree page below.
+#ifndef QVL_DEVICEMAN_H
+#define QVL_DEVICEMAN_H
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "deviceView.h"
+#include "pageBase.h"
+
+class TfrmDeviceMan : public TfrmPageBase {
+public:
+    static constexpr int ToolBarHeight = 48;
+    static constexpr SIZE ButtonSize{86, 44};
+    static constexpr int SeparatorWidth = 6;
+    // MenuItems entries.
+    enum : int { ItemRescan = 0, ItemSeparator = 1, ItemAdvanced = 2, ItemUnplug = 3, ItemCount = 4 };
+
+    explicit TfrmDeviceMan(qvl::Window &owner);
+    ~TfrmDeviceMan() override;
+    // The page class that the main window creates (its PageToCreate).
+    static std::unique_ptr<TfrmPageBase> CreatePage(qvl::Window &owner);
+
+    void RefreshPage() override;
+    void UpdateBayValues() override;
+    void SetActive(bool active) override;
+    void UpdateActions(bool selectionAware) override;
+
+    void RescanClick();
+    void UnplugClick();
+
+    HWND ToolBar1 = nullptr; // owned by this page's window (a child control)
+    UINT RescanBtn = 0;      // toolbar command ids: those of menu items 0 and 3
+    UINT unplugBtn = 0;
+    std::unique_ptr<TfrmDeviceView> DeviceView;
+
+    bool ButtonEnabled(UINT button) const;
+
+protected:
+    // Replaces the base steps: makes the page's four menu items and binds the toolbar to them.
+    void InitPage(qvl::Window &owner) override;
+
+private:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void CreateToolBar();
+    void Layout();
+    const char *HintOf(UINT button) const;
+};
+
+#endif

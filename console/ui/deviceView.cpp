@@ -1,0 +1,283 @@
+#include "deviceView.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "MainUnit.h"
+#include "model/systemUnit.h"
+
+TRAIDSystem *CurrentSystem()
+{
+    return MainForm && MainForm->ServerMan ? MainForm->ServerMan->GetSystem() : nullptr;
+}
+
+TfrmDeviceView::TPanel::TPanel(HWND parent, DWORD exStyle)
+{
+    CreateWindowOf("QvlPanel", exStyle | WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, "", 0, 0, 0,
+                   0, parent, nullptr);
+}
+
+LRESULT TfrmDeviceView::TPanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_SIZE && OnResize)
+        OnResize(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    return Window::HandleMessage(msg, wParam, lParam);
+}
+
+TfrmDeviceView::TSplitter::TSplitter(HWND parent)
+{
+    CreateWindowOf("QvlSplitter", 0, WS_CHILD | WS_VISIBLE, "", 0, 0, 0, 0, parent, nullptr);
+}
+
+LRESULT TfrmDeviceView::TSplitter::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SETCURSOR:
+        SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        Dragging = true;
+        GrabX = GET_X_LPARAM(lParam);
+        SetCapture(hwnd());
+        return 0;
+    case WM_MOUSEMOVE:
+        if (Dragging && OnMoved) {
+            POINT at{GET_X_LPARAM(lParam) - GrabX, 0};
+            MapWindowPoints(hwnd(), GetParent(hwnd()), &at, 1);
+            OnMoved(at.x);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (Dragging) {
+            Dragging = false;
+            ReleaseCapture();
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        Dragging = false;
+        return 0;
+    default:
+        return Window::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+TfrmDeviceView::TfrmDeviceView(qvl::Window &owner) : TfrmPageBase(owner)
+{
+    TfrmPageBase::InitPage(owner);
+    Images.reset(ImageList_Create(24, 24, ILC_COLOR24, 16, 16));
+    ImageList_SetBkColor(Images.get(), ImagesBackground);
+
+    TreeView = std::make_unique<TRTreeView>(
+        hwnd(), TreeViewId, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS);
+    TreeView->RightClickSelect = true;
+    // The panel's "&Next"/"&Back" answers Alt+N/Alt+B while the tree has the focus.
+    TreeView->OnMnemonic = [this](char key) { return InfoPanel && InfoPanel->BtnAdvanced->ClickMnemonic(key); };
+    TreeView_SetIndent(TreeView->Handle(), TreeIndent);
+    TreeView_SetImageList(TreeView->Handle(), Images.get(), TVSIL_NORMAL);
+
+    Splitter1 = std::make_unique<TSplitter>(hwnd());
+    Splitter1->OnMoved = [this](int x) { SetSplitterPosition(x); };
+
+    deviceInfoPanel = std::make_unique<TPanel>(hwnd(), WS_EX_STATICEDGE);
+    InfoPanel = std::make_unique<TfrmInfoDevice>(deviceInfoPanel->hwnd());
+    deviceInfoPanel->OnResize = [this](int width, int height) {
+        if (InfoPanel)
+            InfoPanel->SetBounds(0, 0, width, height);
+    };
+    Layout();
+}
+
+TfrmDeviceView::~TfrmDeviceView()
+{
+    // Children go first, while this object is whole: their last notifications still reach
+    // HandleMessage.
+    Rebuilding = true;
+    if (TreeView)
+        ClearTree();
+    ImageList_RemoveAll(Images.get());
+    TreeView.reset();
+    InfoPanel.reset();
+    deviceInfoPanel.reset();
+    Splitter1.reset();
+    Destroy();
+}
+
+void TfrmDeviceView::SetViewKind(int kind)
+{
+    ViewKind = kind;
+    RefreshPage();
+}
+
+void TfrmDeviceView::ClearTree()
+{
+    // Every object is detached from its node and freed before any node goes.
+    for (Node &node : Nodes) {
+        TVITEMA item{};
+        item.mask = TVIF_PARAM;
+        item.hItem = node.Item;
+        item.lParam = 0;
+        TreeView_SetItem(TreeView->Handle(), &item);
+        node.Object.reset();
+    }
+    TreeView_DeleteAllItems(TreeView->Handle());
+    Nodes.clear();
+}
+
+void TfrmDeviceView::RefreshPage()
+{
+    TRAIDSystem *system = CurrentSystem();
+    Rebuilding = true;
+    ClearTree();
+    ImageList_RemoveAll(Images.get());
+    if (system)
+        BuildDeviceView(*system);
+    for (const Node &node : Nodes)
+        TreeView_Expand(TreeView->Handle(), node.Item, TVE_EXPAND);
+    // Nothing is selected after a rebuild, even when the tree selected a node on its own.
+    TreeView_SelectItem(TreeView->Handle(), nullptr);
+    Rebuilding = false;
+    InfoPanel->ShowObject(system, nullptr);
+}
+
+void TfrmDeviceView::BuildDeviceView(const TRAIDSystem &system)
+{
+    HTREEITEM root = AddNode(TVI_ROOT, system.DisplayName, system.SystemBitmap.get(), nullptr);
+    for (int c = 0; c < system.ControllerCount(); ++c) {
+        const TController *controller = system.Controllers[c];
+        if (!controller)
+            continue;
+        HTREEITEM controllerNode = AddObjectNode(root, *controller);
+        for (int h = 0; h < controller->ChildCount(); ++h) {
+            const TChannel *channel = controller->Child(h);
+            if (!channel)
+                continue;
+            HTREEITEM channelNode = AddObjectNode(controllerNode, *channel);
+            for (int d = 0; d < channel->ChildCount(); ++d)
+                if (const TDevice *device = channel->Child(d))
+                    AddObjectNode(channelNode, *device);
+        }
+    }
+}
+
+HTREEITEM TfrmDeviceView::AddObjectNode(HTREEITEM parent, const TDeviceBase &live)
+{
+    // The tree keeps copies: the system's own objects go at its next reload.
+    return AddNode(parent, live.Name, live.Picture.get(), TServerMan::CloneObject(&live));
+}
+
+HTREEITEM TfrmDeviceView::AddNode(HTREEITEM parent, const std::string &text, HBITMAP picture,
+                                  std::unique_ptr<TDeviceBase> object)
+{
+    HWND tree = TreeView->Handle();
+    // The picture's transparent parts take the tree's background of the moment.
+    COLORREF background = TreeView_GetBkColor(tree);
+    if (background == static_cast<COLORREF>(-1))
+        background = GetSysColor(COLOR_WINDOW);
+    int image = -1;
+    if (qvl::Bitmap composed = qvl::CreatePicture(24, 24, background)) {
+        const SIZE size = qvl::PictureSize(picture);
+        if (size.cx > 0 && size.cy > 0) {
+            qvl::BitmapDC to(composed.get()), from(picture);
+            const int w = std::min<int>(size.cx, 24), h = std::min<int>(size.cy, 24);
+            GdiTransparentBlt(to.get(), 0, 0, w, h, from.get(), 0, 0, w, h, qvl::TransparentWhite);
+        }
+        image = ImageList_Add(Images.get(), composed.get(), nullptr); // the list copies it
+    }
+
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<char *>(text.c_str());
+    insert.item.iImage = insert.item.iSelectedImage = image;
+    insert.item.lParam = reinterpret_cast<LPARAM>(object.get());
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (item)
+        Nodes.push_back(Node{item, std::move(object)});
+    return item;
+}
+
+const TDeviceBase *TfrmDeviceView::NodeObject(HTREEITEM item) const
+{
+    if (!item)
+        return nullptr;
+    TVITEMA tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    if (!TreeView_GetItem(TreeView->Handle(), &tv))
+        return nullptr;
+    return reinterpret_cast<const TDeviceBase *>(tv.lParam);
+}
+
+const TDeviceBase *TfrmDeviceView::SelectedObject() const { return NodeObject(TreeView->Selected()); }
+
+void TfrmDeviceView::UpdateBayValues() { InfoPanel->UpdateBayValues(); }
+
+void TfrmDeviceView::TreeViewChange()
+{
+    if (Rebuilding || !Active)
+        return;
+    HTREEITEM selected = TreeView->Selected();
+    if (!selected)
+        return;
+    InfoPanel->ShowObject(CurrentSystem(), NodeObject(selected));
+    // Sent, not posted: the page's commands are current when the change event returns.
+    if (HWND parent = GetParent(hwnd()))
+        SendMessageA(parent, UM_SELCHANGE, 0, 0);
+}
+
+void TfrmDeviceView::SetSplitterPosition(int x)
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int most = client.right - SplitterWidth - MinPaneWidth;
+    SplitX = std::max(MinPaneWidth, std::min(x, std::max(most, MinPaneWidth)));
+    Layout();
+}
+
+void TfrmDeviceView::Layout()
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int height = client.bottom;
+    HDWP batch = BeginDeferWindowPos(3);
+    if (batch)
+        batch = DeferWindowPos(batch, TreeView->Handle(), nullptr, 0, 0, SplitX, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (batch)
+        batch = DeferWindowPos(batch, Splitter1->hwnd(), nullptr, SplitX, 0, SplitterWidth, height,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+    if (batch)
+        batch = DeferWindowPos(batch, deviceInfoPanel->hwnd(), nullptr, SplitX + SplitterWidth, 0,
+                               std::max(0, static_cast<int>(client.right) - SplitX - SplitterWidth), height,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+    if (batch)
+        EndDeferWindowPos(batch);
+}
+
+LRESULT TfrmDeviceView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SIZE:
+        if (TreeView && Splitter1 && deviceInfoPanel)
+            Layout();
+        return 0;
+    case WM_SETFOCUS:
+        if (TreeView)
+            SetFocus(TreeView->Handle());
+        return 0;
+    case WM_NOTIFY: {
+        const auto *header = reinterpret_cast<const NMHDR *>(lParam);
+        if (TreeView && header->hwndFrom == TreeView->Handle() &&
+            (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW)) {
+            TreeViewChange();
+            return 0;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return TfrmPageBase::HandleMessage(msg, wParam, lParam);
+}

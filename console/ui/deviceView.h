@@ -1,0 +1,95 @@
+// TfrmDeviceView: the tree of the RAID system (controllers, channels, devices) on the left and
+// the information panel of the selected node on the right, with a splitter between them.
+#ifndef QVL_DEVICEVIEW_H
+#define QVL_DEVICEVIEW_H
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RTreeView.h"
+#include "gdiOwn.h"
+#include "infoDevice.h"
+#include "pageBase.h"
+
+class TRAIDSystem;
+class TDeviceBase;
+
+// The RAID system of the server manager, or none (no main window or no server manager yet).
+TRAIDSystem *CurrentSystem();
+
+class TfrmDeviceView : public TfrmPageBase {
+public:
+    static constexpr int TreeWidth = 220;
+    static constexpr int SplitterWidth = 2;
+    static constexpr int TreeIndent = 27;
+    static constexpr int MinPaneWidth = 30; // neither side is dragged smaller than this
+    static constexpr COLORREF ImagesBackground = RGB(128, 0, 0); // maroon
+    static constexpr UINT TreeViewId = 1;
+
+    explicit TfrmDeviceView(qvl::Window &owner);
+    ~TfrmDeviceView() override;
+
+    void SetViewKind(int kind);
+    void RefreshPage() override;
+    void UpdateRebuildProgress() override {}
+    void UpdateBayValues() override;
+    void TreeViewChange();
+
+    // The device object of the selected node; none for the root or without a selection.
+    const TDeviceBase *SelectedObject() const;
+    const TDeviceBase *NodeObject(HTREEITEM item) const;
+    int SplitterPosition() const { return SplitX; }
+    void SetSplitterPosition(int x);
+
+    // A plain child panel that keeps one child filling it.
+    class TPanel : public qvl::Window {
+    public:
+        TPanel(HWND parent, DWORD exStyle);
+        std::function<void(int width, int height)> OnResize;
+
+    private:
+        LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    };
+
+    // The border between tree and panel; dragging it moves the border.
+    class TSplitter : public qvl::Window {
+    public:
+        explicit TSplitter(HWND parent);
+        std::function<void(int parentX)> OnMoved;
+
+    private:
+        LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+        bool Dragging = false;
+        int GrabX = 0;
+    };
+
+    // Declared in the order of their dependencies: the tree goes before its image list.
+    qvl::ImageList Images; // owned; the tree's images, one per node
+    std::unique_ptr<TPanel> deviceInfoPanel;
+    std::unique_ptr<TSplitter> Splitter1;
+    std::unique_ptr<TRTreeView> TreeView;
+    std::unique_ptr<TfrmInfoDevice> InfoPanel;
+    int ViewKind = 0;
+
+private:
+    struct Node {
+        HTREEITEM Item;
+        std::unique_ptr<TDeviceBase> Object; // owned copy, or none
+    };
+
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Layout();
+    void ClearTree();
+    void BuildDeviceView(const TRAIDSystem &system);
+    HTREEITEM AddNode(HTREEITEM parent, const std::string &text, HBITMAP picture,
+                      std::unique_ptr<TDeviceBase> object);
+    HTREEITEM AddObjectNode(HTREEITEM parent, const TDeviceBase &live);
+
+    std::vector<Node> Nodes; // in the order the nodes were added
+    int SplitX = TreeWidth;
+    bool Rebuilding = false; // no change events while nodes come and go
+};
+
+#endif

@@ -1,0 +1,152 @@
+#include "infoBase.h"
+
+namespace {
+
+constexpr COLORREF TitleColour = RGB(0, 0, 128); // navy
+
+HFONT MakeFont(int height, int weight)
+{
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+}
+
+} // namespace
+
+TfrmInfoBase::TfrmInfoBase(HWND parent)
+{
+    CreateWindowOf("QvlInfoFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, "", 0, 0,
+                   DesignWidth, DesignHeight, parent, nullptr, 0, nullptr);
+    TitleFont.reset(MakeFont(-16, FW_BOLD));
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    LabelFont.reset(MakeFont(-MulDiv(LabelFontSize, dpi, 72), FW_NORMAL));
+}
+
+void TfrmInfoBase::SetBounds(int x, int y, int width, int height)
+{
+    SetWindowPos(hwnd(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TfrmInfoBase::ClientHeight() const
+{
+    RECT r{};
+    GetClientRect(hwnd(), &r);
+    return r.bottom;
+}
+
+void TfrmInfoBase::SetTitle(const std::string &title)
+{
+    TitleText = title;
+    Repaint();
+}
+
+void TfrmInfoBase::SetLabelCaption(TLabel &label, const std::string &caption)
+{
+    label.Caption = caption;
+    HDC dc = GetDC(hwnd());
+    HGDIOBJ old = SelectObject(dc, LabelFont.get());
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    if (caption.empty()) {
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc, &tm);
+        size.cy = tm.tmHeight;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd(), dc);
+    label.Width = size.cx;
+    label.Height = size.cy;
+    Repaint();
+}
+
+void TfrmInfoBase::SetDeviceImage(HBITMAP picture)
+{
+    deviceImage = qvl::CopyPicture(picture);
+    deviceImageVisible = static_cast<bool>(deviceImage);
+    Repaint();
+}
+
+void TfrmInfoBase::PaintBackground(HDC dc, const RECT &client)
+{
+    RECT below{0, TitleHeight, client.right, client.bottom};
+    const SIZE source = qvl::PictureSize(bkImage.get());
+    const SIZE target{below.right, below.bottom - below.top};
+    if (!source.cx || target.cx <= 0 || target.cy <= 0) {
+        FillRect(dc, &below, GetSysColorBrush(COLOR_BTNFACE));
+        return;
+    }
+    // Stretch once per size: the button under the rows repaints from here often.
+    if (!StretchedBk || StretchedSize.cx != target.cx || StretchedSize.cy != target.cy) {
+        StretchedBk = qvl::CreatePicture(target.cx, target.cy, GetSysColor(COLOR_BTNFACE));
+        StretchedSize = target;
+        if (StretchedBk) {
+            qvl::BitmapDC from(bkImage.get()), to(StretchedBk.get());
+            SetStretchBltMode(to.get(), COLORONCOLOR);
+            StretchBlt(to.get(), 0, 0, target.cx, target.cy, from.get(), 0, 0, source.cx, source.cy, SRCCOPY);
+        }
+    }
+    qvl::BitmapDC from(StretchedBk.get());
+    BitBlt(dc, 0, TitleHeight, target.cx, target.cy, from.get(), 0, 0, SRCCOPY);
+}
+
+void TfrmInfoBase::Paint(HDC dc, const RECT &client)
+{
+    PaintBackground(dc, client);
+
+    RECT title{0, 0, client.right, TitleHeight};
+    FillRect(dc, &title, GetSysColorBrush(COLOR_BTNFACE));
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc, TitleFont.get());
+    SetTextColor(dc, TitleColour);
+    DrawTextA(dc, TitleText.c_str(), -1, &title, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawEdge(dc, &title, EDGE_ETCHED, BF_BOTTOM); // Bevel1: a line under the title
+
+    if (deviceImageVisible && deviceImage) {
+        const SIZE size = qvl::PictureSize(deviceImage.get());
+        qvl::BitmapDC from(deviceImage.get());
+        GdiTransparentBlt(dc, DeviceImageAt.x, DeviceImageAt.y, 24, 24, from.get(), 0, 0, size.cx, size.cy,
+                          qvl::TransparentWhite);
+    }
+
+    SelectObject(dc, LabelFont.get());
+    SetTextColor(dc, LabelColour);
+    for (const TLabel &label : Labels)
+        if (label.Visible)
+            TextOutA(dc, label.Left, label.Top, label.Caption.c_str(), static_cast<int>(label.Caption.size()));
+    SelectObject(dc, oldFont);
+}
+
+LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        if (client.right > 0 && client.bottom > 0) {
+            // Off screen, so that rows do not flicker over the picture.
+            qvl::Bitmap buffer(CreateCompatibleBitmap(dc, client.right, client.bottom));
+            if (buffer) {
+                qvl::BitmapDC mem(buffer.get());
+                Paint(mem.get(), client);
+                BitBlt(dc, 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
+            }
+        }
+        EndPaint(hwnd(), &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT: {
+        // Children that draw our surface under themselves ask for it this way.
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        Paint(reinterpret_cast<HDC>(wParam), client);
+        return 0;
+    }
+    default:
+        return Window::HandleMessage(msg, wParam, lParam);
+    }
+}

@@ -1,0 +1,307 @@
+#include "infoDevice.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "MainUnit.h"
+#include "dmArt.h"
+#include "model/systemUnit.h"
+
+const char *const TfrmInfoDevice::PropertyLabels[PropertyCount] = {
+    // physical device
+    "Type", "Location", "Manufacturer", "Model", "Revision", "Capacity", "Status", "S.M.A.R.T",
+    "Transfer Mode", "Array Name", "Temperature", "Fan Status", "Beeper", "Name",
+    // controller
+    "Product", "Available Cache", "Bus Type", "Bus Number", "Name", "Interrupt Level", "Manufacturer",
+    // channel
+    "Max Device", "IO Port", "Control Port", "Name",
+    // array
+    "Name", "Type", "Capacity", "Status", "Progress", "Block Size", "Create Time", "Create Manager", "Caching",
+    // system
+    "Name", "Status", "Description", "System OS", "GUI Version",
+};
+
+namespace {
+
+// Indexes into PropertyLabels, by panel.
+enum : int {
+    PType = 0, PLocation, PManufacturer, PModel, PRevision, PCapacity, PStatus, PSmart, PTransferMode,
+    PArrayName, PTemperature, PFanStatus,
+    CProduct = 14, CAvailableCache, CBusType, CBusNumber, CName, CInterruptLevel, CManufacturer,
+    HMaxDevice = 21, HIoPort, HControlPort, HName,
+    SName = 34, SStatus, SDescription, SSystemOs, SGuiVersion,
+};
+
+const char *const NotAvailable = "N/A";
+
+// The arrow beside "&Next"/"&Back": blue at rest, orange under the pointer.
+const char *const arrowUp[] = {
+    "................", "................", "................", "......b.........",
+    "......bb........", "......bbb.......", ".bbbbbbbbb......", ".bbbbbbbbbb.....",
+    ".bbbbbbbbbbb....", ".bbbbbbbbbb.....", ".bbbbbbbbb......", "......bbb.......",
+    "......bb........", "......b.........", "................", "................",
+};
+const char *const arrowOver[] = {
+    "................", "................", "................", "......r.........",
+    "......ry........", "......ryy.......", ".rrrrrryyy......", ".ryyyyyyyyy.....",
+    ".ryyyyyyyyyy....", ".ryyyyyyyyy.....", ".rrrrrryyy......", "......ryy.......",
+    "......ry........", "......r.........", "................", "................",
+};
+const qvl::PixelArt ArrowUp{16, 16, arrowUp};
+const qvl::PixelArt ArrowOver{16, 16, arrowOver};
+
+constexpr RECT AdvancedDesign{200, 60, 200 + 76, 60 + 22};
+
+} // namespace
+
+std::string TemperatureText(double degrees)
+{
+    // Outside these bounds the sensor is taken to be wrong or missing.
+    if (!(degrees > 10.0 && degrees < 80.0))
+        return NotAvailable;
+    char text[32];
+    snprintf(text, sizeof text, "%.1f", degrees);
+    return text;
+}
+
+std::string FanText(uint16_t fanWord) { return fanWord == 0 ? "Running" : "Stopped"; }
+
+void RackTexts(bool readOk, const BayInfo &bay, std::string &temperature, std::string &fan)
+{
+    temperature = NotAvailable;
+    fan = NotAvailable;
+    if (!readOk)
+        return;
+    temperature = TemperatureText(TDevice::BayTemperature(bay));
+    fan = FanText(bay.fanStatus);
+}
+
+TfrmInfoDevice::TfrmInfoDevice(HWND parent) : TfrmInfoBase(parent)
+{
+    if (MainForm)
+        bkImage = qvl::CopyPicture(MainForm->backImage.get());
+    for (TLabel &label : Labels) {
+        label.Left = LabelLeft;
+        label.Visible = false;
+    }
+    ButtonFont.reset(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    BtnAdvanced = std::make_unique<TSpeedButtonRollOver>(hwnd(), AdvancedDesign.left, AdvancedDesign.top,
+                                                         AdvancedDesign.right - AdvancedDesign.left,
+                                                         AdvancedDesign.bottom - AdvancedDesign.top);
+    BtnAdvanced->SetCaption("&Advance");
+    BtnAdvanced->SetFont(ButtonFont.get(), RGB(0, 0, 255));
+    BtnAdvanced->SetLayout(TSpeedButtonRollOver::Layout::GlyphRight);
+    qvl::Bitmap up = qvl::RenderArt(ArrowUp), over = qvl::RenderArt(ArrowOver);
+    BtnAdvanced->SetGlyphUp(up.get());
+    BtnAdvanced->SetGlyphOver(over.get());
+    BtnAdvanced->Loaded();
+    BtnAdvanced->OnClick = [this] { btnAdvancedClick(); };
+    BtnAdvanced->SetVisible(false);
+}
+
+// The button is a child window: it goes with the frame's window, before the font it uses.
+TfrmInfoDevice::~TfrmInfoDevice() { BtnAdvanced.reset(); }
+
+void TfrmInfoDevice::AddRow(const std::string &name, const std::string &value)
+{
+    if (value.empty() || RowCount >= MaxRows)
+        return;
+    TLabel &nameLabel = Labels[2 * RowCount];
+    SetLabelCaption(nameLabel, name);
+    SetLabelCaption(Labels[2 * RowCount + 1], value);
+    NameColumn = std::max(NameColumn, nameLabel.Width);
+    ++RowCount;
+}
+
+void TfrmInfoDevice::HideAll()
+{
+    for (TLabel &label : Labels)
+        label.Visible = false;
+    Repaint();
+}
+
+void TfrmInfoDevice::ShowObject(TRAIDSystem *system, const TDeviceBase *object)
+{
+    if (!system) {
+        HideAll();
+        deviceImageVisible = false;
+        BtnAdvanced->SetVisible(false);
+        SetTitle("");
+        // Forget the object too: its copy may be freed before the next call.
+        CurrentObject = nullptr;
+        RaidSystem = nullptr;
+        TemperatureLabel = FanLabel = nullptr;
+        return;
+    }
+    // The same controller or disk again keeps its page; a channel is always refilled.
+    if (object && CurrentObject && object->Kind != KindChannel && object->Kind == ShownKind &&
+        object->Id == ShownId)
+        return;
+
+    RaidSystem = system;
+    RowCount = 0;
+    NameColumn = 0;
+    FirstPageRows = 27; // more rows than any panel has: one page
+    ShowingSecondPage = false;
+    TemperatureLabel = FanLabel = nullptr;
+    BtnAdvanced->SetCaption("&Next");
+    BtnAdvanced->SetVisible(false);
+
+    if (!object) {
+        CurrentObject = nullptr;
+        ShownKind = 0;
+        SystemContent(*system);
+    } else {
+        CurrentObject = object;
+        ShownKind = object->Kind;
+        ShownId = object->Id;
+        ShownHandle = object->Handle;
+        ShownInRack = false;
+        SetDeviceImage(object->Picture.get());
+        switch (object->Kind) {
+        case KindDevice:
+            DeviceContent(*object);
+            FirstPageRows = DeviceFirstPageRows;
+            if (RowCount > DeviceFirstPageRows)
+                BtnAdvanced->SetVisible(true);
+            break;
+        case KindChannel:
+            ChannelContent(*object);
+            break;
+        case KindController:
+            ControllerContent(*object);
+            break;
+        default:
+            return;
+        }
+    }
+    FirstPageRows = std::min(FirstPageRows, RowCount);
+    // Values start 10 pixels clear of the longest name, which starts at x = 30.
+    NameColumn += 40;
+    LayoutRows();
+}
+
+void TfrmInfoDevice::SystemContent(const TRAIDSystem &system)
+{
+    SetTitle("System Information");
+    AddRow(PropertyLabels[SName], system.DisplayName);
+    AddRow(PropertyLabels[SStatus], "");
+    AddRow(PropertyLabels[SDescription], "");
+    AddRow(PropertyLabels[SSystemOs], system.OsText);
+    AddRow(PropertyLabels[SGuiVersion], "");
+    SetDeviceImage(system.SystemBitmap.get());
+}
+
+void TfrmInfoDevice::ControllerContent(const TDeviceBase &object)
+{
+    const auto &info = static_cast<const TController &>(object).Info;
+    SetTitle("Controller Information");
+    AddRow(PropertyLabels[CName], info.Name);
+    AddRow(PropertyLabels[CProduct], info.Product);
+    AddRow(PropertyLabels[CManufacturer], info.Manufacturer);
+    AddRow(PropertyLabels[CAvailableCache], "");
+    AddRow(PropertyLabels[CBusType], "");
+    AddRow(PropertyLabels[CBusNumber], info.ChannelCountStr);
+    AddRow(PropertyLabels[CInterruptLevel], info.InterruptStr);
+}
+
+void TfrmInfoDevice::ChannelContent(const TDeviceBase &object)
+{
+    const auto &info = static_cast<const TChannel &>(object).Info;
+    SetTitle("Channel Information");
+    AddRow(PropertyLabels[HName], info.Name);
+    AddRow(PropertyLabels[HIoPort], info.IoPortStr);
+    AddRow(PropertyLabels[HControlPort], info.ControlPortStr);
+    AddRow(PropertyLabels[HMaxDevice], "");
+}
+
+void TfrmInfoDevice::DeviceContent(const TDeviceBase &object)
+{
+    const auto &device = static_cast<const TDevice &>(object);
+    const auto &info = device.Info;
+    SetTitle("Physical Device Information");
+    AddRow(PropertyLabels[PModel], info.ModelStr);
+    AddRow(PropertyLabels[PType], info.TypeStr);
+    AddRow(PropertyLabels[PLocation], info.LocationStr);
+    AddRow(PropertyLabels[PManufacturer], info.ManufacturerStr);
+    AddRow(PropertyLabels[PRevision], info.RevisionStr);
+    AddRow(PropertyLabels[PCapacity], info.CapacityStr);
+    AddRow(PropertyLabels[PStatus], info.StatusStr);
+    AddRow(PropertyLabels[PArrayName], info.ArrayName);
+    AddRow(PropertyLabels[PSmart], "");
+    AddRow(PropertyLabels[PTransferMode], info.TransferModeStr);
+    ShownInRack = device.InRack;
+    if (!device.InRack)
+        return;
+    BayInfo bay{};
+    const bool ok = TDevice::ReadBayInfo(device.Handle, device.Id, bay);
+    std::string temperature, fan;
+    RackTexts(ok, bay, temperature, fan);
+    const int before = RowCount;
+    AddRow(PropertyLabels[PTemperature], temperature);
+    if (RowCount > before)
+        TemperatureLabel = &Labels[2 * before + 1];
+    AddRow(PropertyLabels[PFanStatus], fan);
+    if (RowCount > before + 1)
+        FanLabel = &Labels[2 * (before + 1) + 1];
+}
+
+void TfrmInfoDevice::LayoutRows()
+{
+    const int first = ShowingSecondPage ? FirstPageRows : 0;
+    const int last = ShowingSecondPage ? RowCount : FirstPageRows;
+    const int n = last - first;
+    if (n <= 0) {
+        HideAll(); // stale rows of an earlier object must not stay
+        return;
+    }
+    // A frame inside a page that has no size yet lays out at its design height.
+    int height = ClientHeight();
+    if (height <= 0)
+        height = DesignHeight;
+    const int usable = height - TitleHeight - 48;
+    const bool button = BtnAdvanced->Visible();
+    RowStep = usable / (button ? n + 1 : n);
+    RowStep = std::max(RowStep, LabelFontSize + 4);
+    RowStep = std::min(RowStep, 3 * LabelFontSize);
+
+    int y = RowsTop;
+    for (int row = first; row < last; ++row, y += RowStep) {
+        TLabel &name = Labels[2 * row];
+        TLabel &value = Labels[2 * row + 1];
+        name.Left = LabelLeft;
+        name.Top = y;
+        value.Left = NameColumn;
+        value.Top = y;
+        name.Visible = value.Visible = true;
+    }
+    if (button) {
+        const RECT r = BtnAdvanced->Bounds();
+        BtnAdvanced->SetBounds(LabelLeft, y, r.right - r.left, r.bottom - r.top);
+        InvalidateRect(BtnAdvanced->hwnd(), nullptr, FALSE); // the rows under it changed
+    }
+    for (int row = 0; row < MaxRows; ++row)
+        if (row < first || row >= last)
+            Labels[2 * row].Visible = Labels[2 * row + 1].Visible = false;
+    Repaint();
+}
+
+void TfrmInfoDevice::btnAdvancedClick()
+{
+    ShowingSecondPage = !ShowingSecondPage;
+    BtnAdvanced->SetCaption(ShowingSecondPage ? "&Back" : "&Next");
+    LayoutRows();
+}
+
+void TfrmInfoDevice::UpdateBayValues()
+{
+    if (!CurrentObject || ShownKind != KindDevice || !ShownInRack || !TemperatureLabel || !FanLabel)
+        return;
+    BayInfo bay{};
+    const bool ok = TDevice::ReadBayInfo(ShownHandle, ShownId, bay);
+    std::string temperature, fan;
+    RackTexts(ok, bay, temperature, fan);
+    SetLabelCaption(*TemperatureLabel, temperature);
+    SetLabelCaption(*FanLabel, fan);
+}

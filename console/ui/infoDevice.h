@@ -1,0 +1,62 @@
+// TfrmInfoDevice: the information panel of the tree page. It shows the system, a controller,
+// a channel or a physical device as name/value rows, paged when a disk has more than ten.
+#ifndef QVL_INFODEVICE_H
+#define QVL_INFODEVICE_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "SpeedBut.h"
+#include "infoBase.h"
+#include "qvlrecords.h"
+
+// The rack rows of a disk: "N/A" unless the rack was read and the sensor is believable.
+std::string TemperatureText(double degrees);
+std::string FanText(uint16_t fanWord);
+void RackTexts(bool readOk, const BayInfo &bay, std::string &temperature, std::string &fan);
+
+class TfrmInfoDevice : public TfrmInfoBase {
+public:
+    static constexpr int PropertyCount = 39;
+    static const char *const PropertyLabels[PropertyCount];
+    static constexpr int LabelLeft = 30;
+    static constexpr int RowsTop = TitleHeight + 48;
+    static constexpr int DeviceFirstPageRows = 10;
+
+    explicit TfrmInfoDevice(HWND parent);
+    ~TfrmInfoDevice() override;
+
+    void AddRow(const std::string &name, const std::string &value) override;
+    void ShowObject(TRAIDSystem *system, const TDeviceBase *object) override;
+    void UpdateBayValues() override;
+    void LayoutRows();
+    void btnAdvancedClick();
+
+    std::unique_ptr<TSpeedButtonRollOver> BtnAdvanced;
+    const TDeviceBase *CurrentObject = nullptr; // not owned: the tree's copy, until its next rebuild
+    int RowCount = 0;
+    int FirstPageRows = 0;
+    bool ShowingSecondPage = false;
+    TRAIDSystem *RaidSystem = nullptr; // not owned
+    TLabel *TemperatureLabel = nullptr; // value labels of the rack rows, for UpdateBayValues
+    TLabel *FanLabel = nullptr;
+
+private:
+    void SystemContent(const TRAIDSystem &system);
+    void ControllerContent(const TDeviceBase &object);
+    void ChannelContent(const TDeviceBase &object);
+    void DeviceContent(const TDeviceBase &object);
+    void HideAll();
+
+    // What the panel needs of the shown object after its copy is gone (a rebuild frees it
+    // before the panel is told).
+    int ShownKind = 0;
+    uint32_t ShownId = 0;
+    uint32_t ShownHandle = 0;
+    bool ShownInRack = false;
+
+    TFontHandle ButtonFont; // owned; BtnAdvanced's caption
+};
+
+#endif

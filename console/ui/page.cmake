@@ -1,0 +1,8 @@
+# The device-management page: its tree page, information panel and roll-over button.
+target_sources(qvlconsole PRIVATE
+  ui/deviceMan.cpp
+  ui/deviceView.cpp
+  ui/RTreeView.cpp
+  ui/infoBase.cpp
+  ui/infoDevice.cpp
+  ui/SpeedBut.cpp)

@@ -1,0 +1,252 @@
+// The device tree: its shape, its images, selection by message, mouse and keyboard, and the
+// rebuild after every reload.
+#include "pageTest.h"
+
+using namespace pagetest;
+
+namespace {
+
+const std::vector<std::string> DemoTree = {
+    "Local host",
+    "Controller 1",
+    "Channel 1", "QVD-4080 ATA DISK", "QV CD-ROM 52X",
+    "Channel 2", "QVD-4080 ATA DISK", "QVD-4080 ATA DISK",
+    "Controller 2",
+    "Channel 1", "QVD-8160 ATA DISK",
+    "Channel 2", "QVD-8160 ATA DISK",
+    "Channel 3", "QVD-8160 ATA DISK", "QVD-6120 ATA DISK",
+    "Channel 4", "QVD-8160 ATA DISK",
+};
+
+std::vector<std::string> Texts(const Console &c)
+{
+    std::vector<std::string> out;
+    for (HTREEITEM item : c.Nodes())
+        out.push_back(c.Text(item));
+    return out;
+}
+
+int ImageOf(const Console &c, HTREEITEM item)
+{
+    TVITEMA tv{};
+    tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    tv.hItem = item;
+    TreeView_GetItem(c.Tree(), &tv);
+    EXPECT_EQ(tv.iImage, tv.iSelectedImage);
+    return tv.iImage;
+}
+
+COLORREF Pixel(HBITMAP bmp, int x, int y)
+{
+    qvl::BitmapDC dc(bmp);
+    return GetPixel(dc.get(), x, y);
+}
+
+} // namespace
+
+TEST(DeviceView, RebuildShowsTheWholeSystemExpandedWithNothingSelected)
+{
+    Console c;
+    EXPECT_EQ(Texts(c), DemoTree);
+    for (HTREEITEM item : c.Nodes())
+        if (TreeView_GetChild(c.Tree(), item)) {
+            SCOPED_TRACE(c.Text(item));
+            EXPECT_TRUE(TreeView_GetItemState(c.Tree(), item, TVIS_EXPANDED) & TVIS_EXPANDED);
+        }
+    EXPECT_EQ(c.View().TreeView->Selected(), nullptr);
+    EXPECT_EQ(c.Panel().Title(), "System Information");
+    // The root carries no object; every other node carries its own copy.
+    EXPECT_EQ(c.View().NodeObject(c.Nodes()[0]), nullptr);
+    for (int i = 0; i < c.System().DeviceCount(); ++i) {
+        const TDevice *live = c.System().Devices[i];
+        const TDeviceBase *copy = c.View().NodeObject(c.FindDevice(live->Id));
+        ASSERT_NE(copy, nullptr);
+        EXPECT_NE(copy, live);
+        EXPECT_TRUE(copy->IsCopy);
+    }
+}
+
+TEST(DeviceView, ImageListHoldsOneImagePerNodeAcrossRebuilds)
+{
+    Console c;
+    const size_t nodes = c.Nodes().size();
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        c.Select(c.FindDevice(0x115));
+        c.main->RefreshCurrentPage();
+        Pump();
+        EXPECT_EQ(static_cast<size_t>(ImageList_GetImageCount(c.View().Images.get())), nodes);
+        EXPECT_EQ(c.View().TreeView->Selected(), nullptr);
+        std::vector<int> images;
+        for (HTREEITEM item : c.Nodes())
+            images.push_back(ImageOf(c, item));
+        std::vector<int> expected(nodes);
+        for (size_t i = 0; i < nodes; ++i)
+            expected[i] = static_cast<int>(i); // in the order the nodes were added
+        EXPECT_EQ(images, expected);
+    }
+}
+
+TEST(DeviceView, NodeImagesAreComposedAgainstTheTreeBackground)
+{
+    Console c;
+    COLORREF background = TreeView_GetBkColor(c.Tree());
+    if (background == static_cast<COLORREF>(-1))
+        background = GetSysColor(COLOR_WINDOW);
+    const struct {
+        const char *what;
+        HTREEITEM node;
+        HBITMAP picture;
+    } cases[] = {
+        {"system", c.Nodes()[0], c.System().SystemBitmap.get()},
+        {"controller", c.Nodes()[1], c.System().Controllers[0]->Picture.get()},
+        {"rack disk", c.FindDevice(0x115), c.System().FindDevice(0x115)->Picture.get()},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        // Drawn out of the list: its own bitmap stays selected in the list's DC.
+        qvl::Bitmap image = qvl::CreatePicture(24, 24, RGB(1, 2, 3));
+        {
+            qvl::BitmapDC dc(image.get());
+            ASSERT_TRUE(ImageList_Draw(c.View().Images.get(), ImageOf(c, k.node), dc.get(), 0, 0, ILD_NORMAL));
+        }
+        int transparent = 0, drawn = 0;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x) {
+                const COLORREF source = Pixel(k.picture, x, y);
+                const COLORREF shown = Pixel(image.get(), x, y);
+                if (source == RGB(255, 255, 255)) {
+                    ++transparent;
+                    ASSERT_EQ(shown, background) << x << "," << y;
+                } else {
+                    ++drawn;
+                    ASSERT_EQ(shown, source) << x << "," << y;
+                }
+            }
+        EXPECT_GT(transparent, 0);
+        EXPECT_GT(drawn, 0);
+    }
+}
+
+TEST(DeviceView, LeftAndRightClicksSelectAndShowTheNode)
+{
+    Console c;
+    const struct {
+        const char *what;
+        bool right;
+        HTREEITEM node;
+        const char *title;
+    } cases[] = {
+        {"left on controller", false, c.Nodes()[1], "Controller Information"},
+        {"right on channel", true, c.Nodes()[2], "Channel Information"},
+        {"right on free disk", true, c.FindDevice(0x115), "Physical Device Information"},
+        {"left on root", false, c.Nodes()[0], "System Information"},
+        {"right on free CD-ROM", true, c.FindDevice(0x103), "Physical Device Information"},
+        {"left on array member", false, c.FindDevice(0x111), "Physical Device Information"},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        const POINT at = c.ItemCentre(k.node);
+        k.right ? c.RightClick(at) : c.LeftClick(at);
+        EXPECT_EQ(c.View().TreeView->Selected(), k.node);
+        EXPECT_EQ(c.Panel().Title(), k.title);
+        const TDeviceBase *object = c.View().NodeObject(k.node);
+        const bool unplug = object && object->Kind == KindDevice && !IsValidId(static_cast<const TDevice *>(object)->Info.Parent);
+        EXPECT_EQ(c.MenuEnabled("Unplug"), unplug);
+    }
+}
+
+TEST(DeviceView, RightClickOnEmptySpaceChangesNothing)
+{
+    Console c;
+    HTREEITEM disk = c.FindDevice(0x115);
+    c.Select(disk);
+    const RECT last = c.ItemRect(c.Nodes().back(), false);
+    RECT client;
+    GetClientRect(c.Tree(), &client);
+    ASSERT_LT(last.bottom + 10, client.bottom) << "the tree must have room below its last node";
+    c.RightClick(POINT{20, last.bottom + 10});
+    EXPECT_EQ(c.View().TreeView->Selected(), disk);
+    EXPECT_EQ(c.Panel().Title(), "Physical Device Information");
+    EXPECT_TRUE(c.MenuEnabled("Unplug"));
+}
+
+TEST(DeviceView, ArrowKeysMoveTheSelection)
+{
+    Console c;
+    HTREEITEM disk = c.FindDevice(0x115);
+    c.Select(disk);
+    SetFocus(c.Tree());
+    SendMessageA(c.Tree(), WM_KEYDOWN, VK_DOWN, 0);
+    Pump();
+    EXPECT_EQ(c.Text(c.View().TreeView->Selected()), "Channel 4");
+    EXPECT_EQ(c.Panel().Title(), "Channel Information");
+    EXPECT_FALSE(c.MenuEnabled("Unplug"));
+    SendMessageA(c.Tree(), WM_KEYDOWN, VK_UP, 0);
+    Pump();
+    EXPECT_EQ(c.View().TreeView->Selected(), disk);
+    EXPECT_TRUE(c.MenuEnabled("Unplug"));
+}
+
+TEST(DeviceView, TabMovesBetweenTreePagingButtonAndToolbar)
+{
+    Console c;
+    // Focus first: a tree without selection selects its first node when it gets the focus.
+    SetFocus(c.Tree());
+    Pump();
+    // A disk with more rows than one page: the paging button takes part in tab order.
+    auto copy = TServerMan::CloneObject(c.System().FindDevice(0x115));
+    static_cast<TDevice &>(*copy).Info.ManufacturerStr = "Maker";
+    static_cast<TDevice &>(*copy).Info.ArrayName = "Array";
+    c.Panel().ShowObject(&c.System(), copy.get());
+    ASSERT_TRUE(c.Panel().BtnAdvanced->Visible());
+    HWND button = c.Panel().BtnAdvanced->hwnd();
+    ASSERT_EQ(GetFocus(), c.Tree());
+    SendMessageA(c.Tree(), WM_KEYDOWN, VK_TAB, 0);
+    Pump();
+    EXPECT_EQ(GetFocus(), button);
+    SendMessageA(button, WM_KEYDOWN, VK_SPACE, 0);
+    Pump();
+    EXPECT_TRUE(c.Panel().ShowingSecondPage);
+    EXPECT_EQ(c.Panel().BtnAdvanced->Caption(), "&Back");
+    // Its mnemonic from the tree: Alt+B goes back, Alt+N (not the caption now) does nothing.
+    SendMessageA(c.Tree(), WM_SYSCHAR, 'n', 1 << 29);
+    EXPECT_TRUE(c.Panel().ShowingSecondPage);
+    SendMessageA(c.Tree(), WM_SYSCHAR, 'b', 1 << 29);
+    EXPECT_FALSE(c.Panel().ShowingSecondPage);
+    SendMessageA(button, WM_SYSCHAR, 'n', 1 << 29);
+    EXPECT_TRUE(c.Panel().ShowingSecondPage);
+    // On through the toolbar, where Space presses the first enabled button: Rescan, whose
+    // rebuild shows the system again.
+    SendMessageA(button, WM_KEYDOWN, VK_TAB, 0);
+    Pump();
+    ASSERT_EQ(GetFocus(), c.Page().ToolBar1);
+    qvlsim_clear_calls();
+    SendMessageA(c.Page().ToolBar1, WM_KEYDOWN, VK_SPACE, 0);
+    Pump();
+    std::vector<QvlSimCall> calls(QVLSIM_CALL_RECORD);
+    calls.resize(qvlsim_calls(calls.data(), QVLSIM_CALL_RECORD));
+    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(),
+                            [](const QvlSimCall &call) { return call.operation == QVLSIM_OP_RESCAN_DEVICES; }));
+    SendMessageA(c.Page().ToolBar1, WM_KEYDOWN, VK_TAB, 0);
+    Pump();
+    EXPECT_EQ(GetFocus(), c.Tree());
+    EXPECT_FALSE(c.Panel().BtnAdvanced->Visible());
+}
+
+TEST(DeviceView, SplitterMovesTheBorder)
+{
+    Console c;
+    EXPECT_EQ(c.View().SplitterPosition(), TfrmDeviceView::TreeWidth);
+    HWND splitter = c.View().Splitter1->hwnd();
+    SendMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+    SendMessageA(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(81, 10));
+    SendMessageA(splitter, WM_LBUTTONUP, 0, MAKELPARAM(81, 10));
+    EXPECT_EQ(c.View().SplitterPosition(), TfrmDeviceView::TreeWidth + 80);
+    RECT window;
+    GetWindowRect(c.Tree(), &window);
+    EXPECT_EQ(window.right - window.left, TfrmDeviceView::TreeWidth + 80);
+    // Never dragged past the edge.
+    c.View().SetSplitterPosition(-50);
+    EXPECT_EQ(c.View().SplitterPosition(), TfrmDeviceView::MinPaneWidth);
+}

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# End to end: the real qvlswap.exe under Wine and Xvfb with the demo system. Selects the free
+# disk in the drive rack with the keyboard, unplugs it from the File menu, reads the result box
+# by its title, and checks with qvlsim that the disk is gone. Screenshots of the main window
+# with the disk selected and of the result box land in $QVL_BUILD/e2e/.
+# Run: QVL_BUILD=build-page bash tests/page/e2e_unplug.sh   (after a build)
+set -euo pipefail
+export QVL_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$QVL_ROOT/scripts/wine-env.sh"
+bin="$QVL_BUILD/bin"
+out="$QVL_BUILD/e2e"
+mkdir -p "$out"
+export QVLDEV_INSTANCE=e2e_unplug QVLDEV_SCENARIO=
+
+fail() { echo "e2e_unplug: $*" >&2; exit 1; }
+for f in qvlswap.exe qvlsim.exe qvlclient.dll qvldev.dll; do
+  [ -f "$bin/$f" ] || fail "$bin/$f is missing: build first"
+done
+
+# Under the test script the display and the wineserver are there already and stay for the
+# other tests; run alone, this script brings up its own and stops them again.
+console_pid=
+own_session=
+cleanup() {
+  if [ -n "$console_pid" ] && kill -0 "$console_pid" 2>/dev/null; then kill "$console_pid" 2>/dev/null || true; fi
+  if [ -n "$own_session" ]; then qvl_stop; fi
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  own_session=1
+  qvl_xvfb_start
+  qvl_wine_start
+fi
+
+qvlsim() { (cd "$bin" && wine ./qvlsim.exe "$@"); }
+# The first window whose title is exactly $1, within about 15 s.
+wait_window() {
+  local id
+  for _ in $(seq 150); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+gone_window() {
+  for _ in $(seq 100); do
+    xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+qvlsim reset >/dev/null || fail "qvlsim reset failed"
+qvlsim show | grep -q '^disk id=0x115 ' || fail "the demo system has no disk 0x115"
+
+(cd "$bin" && exec wine ./qvlswap.exe) </dev/null >/dev/null 2>&1 &
+console_pid=$!
+main=$(wait_window "Quorvel Hot-Swap Utility") || fail "no main window"
+sleep 0.5
+
+# Into the tree: a click on its first node, then down the fully expanded tree to the 16th
+# node, the disk in the drive rack on controller 2, channel 3.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove --window "$main" 40 108 click 1
+sleep 0.3
+xdotool key --clearmodifiers Home
+for _ in $(seq 15); do xdotool key Down; sleep 0.05; done
+sleep 0.5
+import -window root "$out/e2e_unplug_selected.png" || fail "no screenshot"
+
+# File, Unplug: the second entry of the File menu.
+xdotool key alt+f
+sleep 0.3
+xdotool key Down Return
+box=$(wait_window "Information") || {
+  import -window root "$out/e2e_unplug_failed.png" || true
+  fail "no Information box (see $out/e2e_unplug_failed.png)"
+}
+sleep 0.3
+import -window root "$out/e2e_unplug_box.png" || true
+xdotool windowactivate --sync "$box" 2>/dev/null || true
+xdotool key Return
+gone_window "Information" || fail "the Information box did not close"
+
+if qvlsim show | grep -q '^disk id=0x115 '; then fail "disk 0x115 is still in the system"; fi
+xdotool search --name "^Quorvel Hot-Swap Utility\$" >/dev/null || fail "the main window is gone"
+
+# Exit from the File menu ends the program.
+xdotool key alt+f x
+for _ in $(seq 100); do kill -0 "$console_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$console_pid" 2>/dev/null && fail "the console did not end after Exit"
+console_pid=
+echo "e2e_unplug: ok (screenshots in $out)"
