@@ -308,6 +308,20 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         FormResize();
         return 0;
+    case WM_ACTIVATE:
+        // Keyboard users come back to the control they left.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            LastFocus = focus && IsChild(hwnd(), focus) ? focus : nullptr;
+        } else if (LastFocus && IsWindow(LastFocus) && IsChild(hwnd(), LastFocus)) {
+            SetFocus(LastFocus);
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+        if (CurrentPage && CurrentPage->hwnd())
+            SetFocus(CurrentPage->hwnd());
+        return 0;
     case WM_TRAY_NOTIFY:
         TrayNotify(lParam);
         return 0;

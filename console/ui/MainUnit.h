@@ -93,6 +93,7 @@ private:
     std::vector<std::unique_ptr<qvl::MenuItem>> OwnedMenuItems;
     UINT NextCommand = FirstPageCommand;
     UINT TaskbarCreated = 0;
+    HWND LastFocus = nullptr; // not owned: a child that had the focus when the window was left
 };
 
 extern TMainForm *MainForm; // not owned: the entry point owns it

@@ -51,6 +51,14 @@ LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LP
             return 0;
         }
         break;
+    case WM_SETFOCUS: {
+        // The control selects its first node when it gets the focus with none selected; the
+        // owner refuses that change while Focusing is set, so that only the user selects.
+        tree->Focusing = true;
+        LRESULT r = DefSubclassProc(hwnd, msg, wParam, lParam);
+        tree->Focusing = false;
+        return r;
+    }
     case WM_KEYDOWN:
         if (wParam == VK_TAB) {
             FocusNextTabStop(hwnd, GetKeyState(VK_SHIFT) < 0);

@@ -21,6 +21,8 @@ public:
     HTREEITEM HitTest(POINT client) const;
 
     bool RightClickSelect = false;
+    // True while the control handles its focus gain (see the subclass procedure).
+    bool Focusing = false;
     // Alt with a letter while the tree has the focus; true when the owner used it.
     std::function<bool(char key)> OnMnemonic;
 

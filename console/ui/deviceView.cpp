@@ -128,12 +128,15 @@ void TfrmDeviceView::RefreshPage()
 {
     TRAIDSystem *system = CurrentSystem();
     Rebuilding = true;
+    // One repaint for the whole rebuild; nodes go in already expanded (expanding them one by
+    // one afterwards repaints the tree each time).
+    SendMessageA(TreeView->Handle(), WM_SETREDRAW, FALSE, 0);
     ClearTree();
     ImageList_RemoveAll(Images.get());
     if (system)
         BuildDeviceView(*system);
-    for (const Node &node : Nodes)
-        TreeView_Expand(TreeView->Handle(), node.Item, TVE_EXPAND);
+    SendMessageA(TreeView->Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(TreeView->Handle(), nullptr, TRUE);
     // Nothing is selected after a rebuild, even when the tree selected a node on its own.
     TreeView_SelectItem(TreeView->Handle(), nullptr);
     Rebuilding = false;
@@ -188,7 +191,8 @@ HTREEITEM TfrmDeviceView::AddNode(HTREEITEM parent, const std::string &text, HBI
     TVINSERTSTRUCTA insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
+    insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
     insert.item.pszText = const_cast<char *>(text.c_str());
     insert.item.iImage = insert.item.iSelectedImage = image;
     insert.item.lParam = reinterpret_cast<LPARAM>(object.get());
@@ -274,6 +278,9 @@ LRESULT TfrmDeviceView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             TreeViewChange();
             return 0;
         }
+        if (TreeView && header->hwndFrom == TreeView->Handle() && TreeView->Focusing &&
+            (header->code == TVN_SELCHANGINGA || header->code == TVN_SELCHANGINGW))
+            return TRUE; // getting the focus selects nothing
         break;
     }
     default:

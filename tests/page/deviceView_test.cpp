@@ -250,3 +250,26 @@ TEST(DeviceView, SplitterMovesTheBorder)
     c.View().SetSplitterPosition(-50);
     EXPECT_EQ(c.View().SplitterPosition(), TfrmDeviceView::MinPaneWidth);
 }
+
+TEST(DeviceViewFocus, TheMainWindowHandsTheFocusToTheTreeWithoutSelectingForTheUser)
+{
+    pagetest::Console c;
+    HWND main = c.main->hwnd();
+    SetFocus(main);
+    pagetest::Pump();
+    EXPECT_EQ(GetFocus(), c.Tree()) << "keyboard users start in the tree";
+    EXPECT_EQ(TreeView_GetSelection(c.Tree()), nullptr) << "taking the focus selects nothing";
+
+    // Leaving the window and coming back returns to the control that had the focus.
+    SendMessageA(main, WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(nullptr);
+    SendMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
+    pagetest::Pump();
+    EXPECT_EQ(GetFocus(), c.Tree());
+    EXPECT_EQ(TreeView_GetSelection(c.Tree()), nullptr);
+
+    // The arrow keys still select, as the user's choice.
+    SendMessageA(c.Tree(), WM_KEYDOWN, VK_DOWN, 0);
+    pagetest::Pump();
+    EXPECT_NE(TreeView_GetSelection(c.Tree()), nullptr);
+}
