@@ -60,6 +60,12 @@ LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         return r;
     }
     case WM_KEYDOWN:
+        if ((wParam == VK_DOWN || wParam == VK_UP || wParam == VK_NEXT || wParam == VK_PRIOR) &&
+            !TreeView_GetSelection(hwnd)) {
+            // With nothing selected the control ignores these keys; start at the top.
+            TreeView_SelectItem(hwnd, TreeView_GetFirstVisible(hwnd));
+            return 0;
+        }
         if (wParam == VK_TAB) {
             FocusNextTabStop(hwnd, GetKeyState(VK_SHIFT) < 0);
             return 0;

@@ -268,8 +268,11 @@ TEST(DeviceViewFocus, TheMainWindowHandsTheFocusToTheTreeWithoutSelectingForTheU
     EXPECT_EQ(GetFocus(), c.Tree());
     EXPECT_EQ(TreeView_GetSelection(c.Tree()), nullptr);
 
-    // The arrow keys still select, as the user's choice.
+    // The arrow keys select, as the user's choice: from nothing, the first node.
     SendMessageA(c.Tree(), WM_KEYDOWN, VK_DOWN, 0);
     pagetest::Pump();
-    EXPECT_NE(TreeView_GetSelection(c.Tree()), nullptr);
+    EXPECT_EQ(TreeView_GetSelection(c.Tree()), TreeView_GetRoot(c.Tree()));
+    SendMessageA(c.Tree(), WM_KEYDOWN, VK_DOWN, 0);
+    pagetest::Pump();
+    EXPECT_EQ(TreeView_GetSelection(c.Tree()), TreeView_GetChild(c.Tree(), TreeView_GetRoot(c.Tree())));
 }
