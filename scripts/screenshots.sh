@@ -30,8 +30,8 @@ sleep 3
 # the drive rack (the 16th node of the demo system).
 xdotool mousemove --window "$desk" 270 300 click 1
 sleep 0.3
-xdotool key --window "$desk" Home
-for _ in $(seq 15); do xdotool key --window "$desk" Down; sleep 0.05; done
+xdotool key Home
+for _ in $(seq 15); do xdotool key Down; sleep 0.05; done
 sleep 1
 import -window root "$out/main-window.png"
 
@@ -39,6 +39,6 @@ import -window root "$out/main-window.png"
 wine qvlsim.exe fail 0x101 >/dev/null 2>&1
 sleep 4.5
 import -window root "$out/event-box.png"
-xdotool key --window "$desk" Return
+xdotool key Return
 sleep 0.5
 echo "screenshots: $out/main-window.png $out/event-box.png"

@@ -35,7 +35,7 @@ qvl_wine_start() {
     qvl_quiet wineserver -w
     touch "$WINEPREFIX/.qvl-ready"
   fi
-  qvl_quiet wineserver -p
+  qvl_quiet wineserver -p || true # already running for this prefix: use it
   qvl_quiet wine wineboot
 }
 
