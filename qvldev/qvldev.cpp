@@ -110,6 +110,10 @@ int32_t QVLDEVAPI qvl_get_controller_info(uint32_t controller, ControllerRecord 
 {
     return run(QVLSIM_OP_GET_CONTROLLER_INFO, {controller, raw(rec)}, [&](SimState &s) {
         if (!rec || controller >= s.controllerCount) return -1;
+        if (s.rawControllers[controller].set) {
+            *rec = s.rawControllers[controller].record;
+            return 0;
+        }
         const SimController &c = s.controllers[controller];
         if (c.hasFail) return c.fail;
         ControllerRecord out{};
@@ -162,6 +166,10 @@ int32_t QVLDEVAPI qvl_get_device_info(DeviceId device, DeviceInfo *info)
 {
     return run(QVLSIM_OP_GET_DEVICE_INFO, {device, raw(info)}, [&](SimState &s) {
         if (!info) return -1;
+        if (const SimRawDevice *r = findRawDevice(s, device)) {
+            std::memcpy(info, r->bytes, QVL_DEVICE_INFO_SIZE);
+            return 0;
+        }
         DeviceInfo out{};
         if (const SimDisk *d = visibleDisk(s, device)) {
             if (d->hasFail) return d->fail;

@@ -222,6 +222,41 @@ int32_t QVLSIMAPI qvlsim_inject_clear(void)
     });
 }
 
+int32_t QVLSIMAPI qvlsim_set_raw_device(DeviceId id, const DeviceInfo *info)
+{
+    return guarded([&]() -> int32_t {
+        StateLock lock;
+        SimState &s = lock.state();
+        SimRawDevice *r = findRawDevice(s, id);
+        if (!info) {
+            if (!r) return -1;
+            *r = s.rawDevices[--s.rawDeviceCount];
+            std::memset(&s.rawDevices[s.rawDeviceCount], 0, sizeof(SimRawDevice));
+            return 0;
+        }
+        if (!r) {
+            if (s.rawDeviceCount >= kMaxRawDevices) return -1;
+            r = &s.rawDevices[s.rawDeviceCount++];
+        }
+        std::memset(r, 0, sizeof *r);
+        r->id = id;
+        std::memcpy(r->bytes, info, QVL_DEVICE_INFO_SIZE);
+        return 0;
+    });
+}
+
+int32_t QVLSIMAPI qvlsim_set_raw_controller(uint32_t index, const ControllerRecord *rec)
+{
+    return guarded([&]() -> int32_t {
+        if (index >= kMaxControllers) return -1;
+        StateLock lock;
+        SimRawController &c = lock.state().rawControllers[index];
+        c.set = rec != nullptr;
+        c.record = rec ? *rec : ControllerRecord{};
+        return 0;
+    });
+}
+
 const char *QVLSIMAPI qvlsim_operation_name(uint32_t operation)
 {
     return operation < QVLSIM_OP_COUNT ? kOperationNames[operation] : nullptr;

@@ -92,6 +92,15 @@ int32_t QVLSIMAPI qvlsim_inject_clear(void);
 /* The operation's name as used by qvlsim ("get_device_info"), or null. */
 const char *QVLSIMAPI qvlsim_operation_name(uint32_t operation);
 
+/* Hostile drivers: make qvl_get_device_info answer these 174 bytes for `id`, exactly as
+ * given, whatever the system holds for it (a disk's or array's own record, fail=, or no device
+ * at all); null takes the override away (-1 when there was none). At most 128 identifiers (-1
+ * when full). qvl_get_controller_info answers `rec` for a controller index below the
+ * controller count (index below 16; null takes it away). Scenarios cannot write these records:
+ * show does not print them, and a load or reset drops them. */
+int32_t QVLSIMAPI qvlsim_set_raw_device(DeviceId id, const DeviceInfo *info);
+int32_t QVLSIMAPI qvlsim_set_raw_controller(uint32_t index, const ControllerRecord *rec);
+
 /* The recorded calls, oldest first; returns how many were written. The record keeps the
  * latest QVLSIM_CALL_RECORD calls. */
 #define QVLSIM_CALL_RECORD 256

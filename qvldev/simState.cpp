@@ -31,6 +31,13 @@ SimArray *findArray(SimState &s, DeviceId id)
     return nullptr;
 }
 
+SimRawDevice *findRawDevice(SimState &s, DeviceId id)
+{
+    for (uint32_t i = 0; i < s.rawDeviceCount; ++i)
+        if (s.rawDevices[i].id == id) return &s.rawDevices[i];
+    return nullptr;
+}
+
 SimArray *listingArray(SimState &s, DeviceId id)
 {
     for (uint32_t i = 0; i < s.arrayCount; ++i) {

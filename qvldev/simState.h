@@ -10,7 +10,7 @@
 namespace qvlsim {
 
 constexpr uint32_t kMagic = 0x534C5651;  // "QVLS"
-constexpr uint32_t kLayoutVersion = 1;
+constexpr uint32_t kLayoutVersion = 2;
 
 constexpr uint32_t kMaxControllers = 16;
 constexpr uint32_t kMaxChannels = 32;
@@ -18,6 +18,7 @@ constexpr uint32_t kMaxDisks = kMaxControllers * kMaxChannels * 2;
 constexpr uint32_t kMaxArrays = 256;
 constexpr uint32_t kEventCapacity = 1024;
 constexpr uint32_t kMaxTypes = 16;
+constexpr uint32_t kMaxRawDevices = 128;
 
 struct SimChannel {
     uint8_t described;  // a channel line gave it; others answer with ports 0
@@ -77,6 +78,18 @@ struct SimArray {
     DeviceId members[QVL_MAX_MEMBERS];
 };
 
+// A record answered byte for byte, whatever the system holds (qvlsim_set_raw_device).
+struct SimRawDevice {
+    DeviceId id;
+    uint8_t bytes[QVL_DEVICE_INFO_SIZE];
+    uint8_t reserved[2];
+};
+
+struct SimRawController {
+    uint32_t set;
+    ControllerRecord record;
+};
+
 struct SimInjection {
     uint32_t active;
     int32_t result;
@@ -108,6 +121,10 @@ struct SimState {
 
     SimInjection injections[QVLSIM_OP_COUNT];
 
+    uint32_t rawDeviceCount;
+    SimRawDevice rawDevices[kMaxRawDevices];
+    SimRawController rawControllers[kMaxControllers];
+
     uint32_t callSequence;
     uint32_t callCount;
     uint32_t callNext;
@@ -124,6 +141,7 @@ inline bool headerValid(const SimState &s)
 
 SimDisk *findDisk(SimState &s, DeviceId id);
 SimArray *findArray(SimState &s, DeviceId id);
+SimRawDevice *findRawDevice(SimState &s, DeviceId id);
 // The array whose member list names the device, or null.
 SimArray *listingArray(SimState &s, DeviceId id);
 // parent= when given, else the listing array, else no device.
