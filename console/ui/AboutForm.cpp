@@ -117,10 +117,8 @@ LRESULT TDlgAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        Paint(dc);
-        EndPaint(hwnd(), &ps);
+        qvl::PaintScope paint(hwnd());
+        Paint(paint.dc());
         return 0;
     }
     case WM_COMMAND:

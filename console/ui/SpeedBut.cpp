@@ -290,10 +290,8 @@ LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPar
     case WM_ERASEBKGND:
         return 1; // Paint covers everything
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        Paint(dc);
-        EndPaint(hwnd(), &ps);
+        qvl::PaintScope paint(hwnd());
+        Paint(paint.dc());
         return 0;
     }
     case WM_PRINTCLIENT:

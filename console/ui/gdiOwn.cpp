@@ -2,8 +2,9 @@
 
 namespace qvl {
 
-Bitmap CreatePicture(int width, int height, COLORREF fill)
+Bitmap CreateDib32(int width, int height, void **bits)
 {
+    *bits = nullptr;
     if (width <= 0 || height <= 0)
         return Bitmap();
     BITMAPINFO bi = {};
@@ -13,8 +14,16 @@ Bitmap CreatePicture(int width, int height, COLORREF fill)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
+    Bitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
+    if (!*bits)
+        bmp.reset();
+    return bmp;
+}
+
+Bitmap CreatePicture(int width, int height, COLORREF fill)
+{
     void *bits = nullptr;
-    Bitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    Bitmap bmp = CreateDib32(width, height, &bits);
     if (!bmp)
         return bmp;
     // DIB pixels are BGRX; a COLORREF is RGB.

@@ -80,6 +80,8 @@ private:
     HGDIOBJ old_ = nullptr;
 };
 
+// A top-down 32-bit DIB (BGRX pixels at `bits`); none for an empty size.
+Bitmap CreateDib32(int width, int height, void **bits);
 // A top-down 32-bit DIB of the given size filled with `fill`: pixel values do not depend on
 // the display's colour depth.
 Bitmap CreatePicture(int width, int height, COLORREF fill);

@@ -123,8 +123,8 @@ LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
+        qvl::PaintScope paint(hwnd());
+        const HDC dc = paint.dc();
         RECT client;
         GetClientRect(hwnd(), &client);
         if (client.right > 0 && client.bottom > 0) {
@@ -136,7 +136,6 @@ LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
                 BitBlt(dc, 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
             }
         }
-        EndPaint(hwnd(), &ps);
         return 0;
     }
     case WM_PRINTCLIENT: {

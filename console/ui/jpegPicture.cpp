@@ -58,16 +58,9 @@ qvl::Bitmap DecodeJpeg(const unsigned char *data, size_t size)
     int width = 0, height = 0;
     if (!data || size == 0 || !Decode(data, size, &width, &height, nullptr) || width <= 0 || height <= 0)
         return {};
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height; // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void *bits = nullptr;
-    qvl::Bitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bmp || !bits || !Decode(data, size, &width, &height, static_cast<unsigned char *>(bits)))
+    qvl::Bitmap bmp = qvl::CreateDib32(width, height, &bits);
+    if (!bmp || !Decode(data, size, &width, &height, static_cast<unsigned char *>(bits)))
         return {};
     GdiFlush();
     return bmp;

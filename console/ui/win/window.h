@@ -90,6 +90,21 @@ private:
     bool placed_ = false;
 };
 
+// BeginPaint and EndPaint around one WM_PAINT.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+    ~PaintScope() { EndPaint(hwnd_, &ps_); }
+    PaintScope(const PaintScope &) = delete;
+    PaintScope &operator=(const PaintScope &) = delete;
+    HDC dc() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_;
+    HDC dc_;
+};
+
 // Message boxes of the console: always a single OK button.
 enum class BoxKind { Error, Warning, Information };
 int ShowMessageBox(HWND owner, const std::string &text, BoxKind kind);
