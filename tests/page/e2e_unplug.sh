@@ -86,6 +86,61 @@ gone_window "Information" || fail "the Information box did not close"
 if qvlsim show | grep -q '^disk id=0x115 '; then fail "disk 0x115 is still in the system"; fi
 xdotool search --name "^Quorvel Hot-Swap Utility\$" >/dev/null || fail "the main window is gone"
 
+# Back into the tree at node N (from 1, the root) of the fully expanded tree.
+select_node() {
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  xdotool mousemove --window "$main" 40 108 click 1
+  sleep 0.3
+  xdotool key --clearmodifiers Home
+  for _ in $(seq $(($1 - 1))); do xdotool key Down; sleep 0.05; done
+  sleep 0.3
+}
+no_box_within() { # SECONDS: neither result box shows up
+  for _ in $(seq $(($1 * 10))); do
+    xdotool search --name '^(Information|Warning)$' >/dev/null 2>&1 && return 1
+    sleep 0.1
+  done
+  return 0
+}
+
+# A member of the mirror "System" (node 4: controller 1, channel 1, master): Unplug is disabled,
+# so choosing it does nothing and the disk stays.
+select_node 4
+xdotool key alt+f
+sleep 0.3
+xdotool key Down Return
+no_box_within 2 || fail "Unplug acted on an array member"
+xdotool key Escape Escape
+qvlsim show | grep -q '^disk id=0x101 ' || fail "the array member left the system"
+
+# A disk plugged in shows up after Rescan Devices (the first entry of the File menu): it is the
+# last node, controller 2, channel 4, slave, and can be unplugged from there.
+new_id=$(qvlsim plug controller=1 channel=3 position=1 model='"QVD-9000 PLUGGED"' | tr -d '\r' | tail -1)
+[ -n "$new_id" ] || fail "qvlsim plug gave no identifier"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key alt+f
+sleep 0.3
+xdotool key Return
+sleep 1
+select_node 18
+import -window root "$out/e2e_plugged_selected.png" || true
+xdotool key alt+f
+sleep 0.3
+xdotool key Down Return
+box=$(wait_window "Information") || fail "the plugged disk was not in the tree after Rescan Devices"
+xdotool windowactivate --sync "$box" 2>/dev/null || true
+xdotool key Return
+gone_window "Information" || fail "the Information box did not close"
+if qvlsim show | grep -qi "^disk id=$new_id "; then fail "the plugged disk $new_id was not unplugged"; fi
+
+# A disk fails: the error box comes with the next poll (3 s).
+qvlsim fail 0x111 >/dev/null || fail "qvlsim fail refused"
+box=$(wait_window "Error") || fail "no Error box within a poll after a disk failed"
+import -window root "$out/e2e_error_box.png" || true
+xdotool windowactivate --sync "$box" 2>/dev/null || true
+xdotool key Return
+gone_window "Error" || fail "the Error box did not close"
+
 # Exit from the File menu ends the program.
 xdotool key alt+f x
 for _ in $(seq 100); do kill -0 "$console_pid" 2>/dev/null || break; sleep 0.1; done
