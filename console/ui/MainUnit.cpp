@@ -41,7 +41,7 @@ TMainForm::TMainForm() : BeepTimer(1000, [this] { BeepTimerTimer(); })
     HINSTANCE instance = GetModuleHandleA(nullptr);
     MainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
     menuFile = GetSubMenu(MainMenu, 0);
-    SysTrayMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAYMENU));
+    SysTrayMenu.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAYMENU)));
     Font.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
     backImage = LoadJpegResource(instance, IDR_BACKIMAGE);
@@ -61,8 +61,6 @@ TMainForm::~TMainForm()
     CurrentPage.reset();
     ServerMan.reset();
     Destroy();
-    if (SysTrayMenu)
-        DestroyMenu(SysTrayMenu);
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -245,7 +243,7 @@ void TMainForm::TrayNotify(LPARAM mouseMessage)
     POINT pt;
     GetCursorPos(&pt);
     if (mouseMessage == WM_LBUTTONDBLCLK &&
-        !(GetMenuState(SysTrayMenu, IDM_TRAY_OPEN, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) {
+        !(GetMenuState(SysTrayMenu.get(), IDM_TRAY_OPEN, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) {
         if (IsWindowVisible(hwnd())) {
             SetForegroundWindow(hwnd());
             BringDialogsToFront();
@@ -256,7 +254,7 @@ void TMainForm::TrayNotify(LPARAM mouseMessage)
         // Our window must be foreground for the menu to close when the user clicks elsewhere,
         // and the null message afterwards lets the menu close properly.
         SetForegroundWindow(hwnd());
-        TrackPopupMenu(GetSubMenu(SysTrayMenu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd(), nullptr);
+        TrackPopupMenu(GetSubMenu(SysTrayMenu.get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd(), nullptr);
         PostMessageA(hwnd(), WM_NULL, 0, 0);
     }
 }

@@ -15,6 +15,7 @@
 #include "resource.h"
 #include "serverMan.h"
 #include "ui/gdiOwn.h"
+#include "win/handle.h"
 #include "win/window.h"
 
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;   // 1124
@@ -69,7 +70,7 @@ public:
 
     HMENU MainMenu = nullptr;    // owned by the window
     HMENU menuFile = nullptr;    // not owned: part of MainMenu
-    HMENU SysTrayMenu = nullptr; // owned
+    qvl::Menu SysTrayMenu;
     // "Operation": a menu-bar entry that stays hidden (pages hide it again); never placed.
     qvl::MenuItem MenuOperation{0, "Operation"};
     qvl::Timer BeepTimer;

@@ -1,4 +1,4 @@
-// Owner of a kernel object handle (mutex, event, process).
+// Owners of kernel object handles (mutex, event, process) and of menus that no window holds.
 #ifndef QVL_WIN_HANDLE_H
 #define QVL_WIN_HANDLE_H
 
@@ -10,6 +10,11 @@ struct KernelHandleTraits {
     static void Close(HANDLE h) { CloseHandle(h); }
 };
 using Handle = Owned<HANDLE, KernelHandleTraits>;
+
+struct MenuTraits {
+    static void Close(HMENU h) { DestroyMenu(h); }
+};
+using Menu = Owned<HMENU, MenuTraits>; // a menu no window holds
 
 } // namespace qvl
 
