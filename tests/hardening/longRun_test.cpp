@@ -49,56 +49,45 @@ F Real(const char *dll, const char *name)
     return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA(dll), name)));
 }
 
-HBITMAP WINAPI MyCreateDIBSection(HDC dc, const BITMAPINFO *bi, UINT usage, void **bits, HANDLE section, DWORD offset)
+// One creator or destroyer, counted: it calls the real function (found by name, since this
+// module's own imports are the ones patched) and records the handle it made or let go.
+template <class F> struct Counted;
+template <class R, class... A> struct Counted<R(WINAPI *)(A...)> {
+    template <const char *Dll, const char *Name, Kind K> static R WINAPI Create(A... args)
+    {
+        static auto real = Real<R(WINAPI *)(A...)>(Dll, Name);
+        R h = real(args...);
+        Made(K, reinterpret_cast<void *>(h));
+        return h;
+    }
+    template <const char *Dll, const char *Name, Kind K, class H> static R WINAPI Destroy(H h, A... rest)
+    {
+        static auto real = Real<R(WINAPI *)(H, A...)>(Dll, Name);
+        Gone(K, reinterpret_cast<void *>(h));
+        return real(h, rest...);
+    }
+};
+
+const char kGdi[] = "gdi32.dll", kUser[] = "user32.dll", kComctl[] = "comctl32.dll";
+#define QVL_NAME(f) const char k##f[] = #f;
+QVL_NAME(CreateDIBSection) QVL_NAME(CreateCompatibleBitmap) QVL_NAME(CreateBitmap) QVL_NAME(CreateFontA)
+QVL_NAME(CreateFontIndirectA) QVL_NAME(CreateSolidBrush) QVL_NAME(CreatePen) QVL_NAME(DeleteObject)
+QVL_NAME(CreateCompatibleDC) QVL_NAME(DeleteDC) QVL_NAME(ImageList_Create) QVL_NAME(ImageList_Destroy)
+QVL_NAME(CreateWindowExA) QVL_NAME(DestroyWindow) QVL_NAME(CreateMenu) QVL_NAME(CreatePopupMenu)
+QVL_NAME(LoadMenuA) QVL_NAME(DestroyMenu)
+#undef QVL_NAME
+
+template <const char *Dll, const char *Name, Kind K, class F> void *Creator(F)
 {
-    static auto real = Real<decltype(&CreateDIBSection)>("gdi32.dll", "CreateDIBSection");
-    HBITMAP h = real(dc, bi, usage, bits, section, offset);
-    Made(Gdi, h);
-    return h;
+    return reinterpret_cast<void *>(&Counted<F>::template Create<Dll, Name, K>);
 }
-HBITMAP WINAPI MyCreateCompatibleBitmap(HDC dc, int w, int h)
+// A destroyer's first argument is the handle it lets go.
+template <const char *Dll, const char *Name, Kind K, class R, class H, class... A>
+void *Destroyer(R(WINAPI *)(H, A...))
 {
-    static auto real = Real<decltype(&CreateCompatibleBitmap)>("gdi32.dll", "CreateCompatibleBitmap");
-    HBITMAP b = real(dc, w, h);
-    Made(Gdi, b);
-    return b;
+    return reinterpret_cast<void *>(&Counted<R(WINAPI *)(A...)>::template Destroy<Dll, Name, K, H>);
 }
-HBITMAP WINAPI MyCreateBitmap(int w, int h, UINT planes, UINT bits, const void *data)
-{
-    static auto real = Real<decltype(&CreateBitmap)>("gdi32.dll", "CreateBitmap");
-    HBITMAP b = real(w, h, planes, bits, data);
-    Made(Gdi, b);
-    return b;
-}
-HFONT WINAPI MyCreateFontA(int a, int b, int c, int d, int e, DWORD f, DWORD g, DWORD h, DWORD i, DWORD j, DWORD k,
-                           DWORD l, DWORD m, LPCSTR n)
-{
-    static auto real = Real<decltype(&CreateFontA)>("gdi32.dll", "CreateFontA");
-    HFONT font = real(a, b, c, d, e, f, g, h, i, j, k, l, m, n);
-    Made(Gdi, font);
-    return font;
-}
-HFONT WINAPI MyCreateFontIndirectA(const LOGFONTA *lf)
-{
-    static auto real = Real<decltype(&CreateFontIndirectA)>("gdi32.dll", "CreateFontIndirectA");
-    HFONT font = real(lf);
-    Made(Gdi, font);
-    return font;
-}
-HBRUSH WINAPI MyCreateSolidBrush(COLORREF c)
-{
-    static auto real = Real<decltype(&CreateSolidBrush)>("gdi32.dll", "CreateSolidBrush");
-    HBRUSH b = real(c);
-    Made(Gdi, b);
-    return b;
-}
-HPEN WINAPI MyCreatePen(int style, int width, COLORREF c)
-{
-    static auto real = Real<decltype(&CreatePen)>("gdi32.dll", "CreatePen");
-    HPEN p = real(style, width, c);
-    Made(Gdi, p);
-    return p;
-}
+
 HANDLE WINAPI MyLoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int cx, int cy, UINT flags)
 {
     static auto real = Real<decltype(&LoadImageA)>("user32.dll", "LoadImageA");
@@ -107,80 +96,6 @@ HANDLE WINAPI MyLoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int cx, int c
         Made(Gdi, h);
     return h;
 }
-BOOL WINAPI MyDeleteObject(HGDIOBJ h)
-{
-    static auto real = Real<decltype(&DeleteObject)>("gdi32.dll", "DeleteObject");
-    Gone(Gdi, h);
-    return real(h);
-}
-HDC WINAPI MyCreateCompatibleDC(HDC dc)
-{
-    static auto real = Real<decltype(&CreateCompatibleDC)>("gdi32.dll", "CreateCompatibleDC");
-    HDC h = real(dc);
-    Made(Dc, h);
-    return h;
-}
-BOOL WINAPI MyDeleteDC(HDC dc)
-{
-    static auto real = Real<decltype(&DeleteDC)>("gdi32.dll", "DeleteDC");
-    Gone(Dc, dc);
-    return real(dc);
-}
-HIMAGELIST WINAPI MyImageList_Create(int cx, int cy, UINT flags, int initial, int grow)
-{
-    static auto real = Real<decltype(&ImageList_Create)>("comctl32.dll", "ImageList_Create");
-    HIMAGELIST h = real(cx, cy, flags, initial, grow);
-    Made(ImageList, h);
-    return h;
-}
-BOOL WINAPI MyImageList_Destroy(HIMAGELIST h)
-{
-    static auto real = Real<decltype(&ImageList_Destroy)>("comctl32.dll", "ImageList_Destroy");
-    Gone(ImageList, h);
-    return real(h);
-}
-HWND WINAPI MyCreateWindowExA(DWORD ex, LPCSTR cls, LPCSTR name, DWORD style, int x, int y, int w, int h, HWND parent,
-                              HMENU menu, HINSTANCE inst, LPVOID param)
-{
-    static auto real = Real<decltype(&CreateWindowExA)>("user32.dll", "CreateWindowExA");
-    HWND wnd = real(ex, cls, name, style, x, y, w, h, parent, menu, inst, param);
-    Made(Window, wnd);
-    return wnd;
-}
-BOOL WINAPI MyDestroyWindow(HWND w)
-{
-    static auto real = Real<decltype(&DestroyWindow)>("user32.dll", "DestroyWindow");
-    Gone(Window, w);
-    return real(w);
-}
-HMENU WINAPI MyCreateMenu()
-{
-    static auto real = Real<decltype(&CreateMenu)>("user32.dll", "CreateMenu");
-    HMENU m = real();
-    Made(Menu, m);
-    return m;
-}
-HMENU WINAPI MyCreatePopupMenu()
-{
-    static auto real = Real<decltype(&CreatePopupMenu)>("user32.dll", "CreatePopupMenu");
-    HMENU m = real();
-    Made(Menu, m);
-    return m;
-}
-HMENU WINAPI MyLoadMenuA(HINSTANCE inst, LPCSTR name)
-{
-    static auto real = Real<decltype(&LoadMenuA)>("user32.dll", "LoadMenuA");
-    HMENU m = real(inst, name);
-    Made(Menu, m);
-    return m;
-}
-BOOL WINAPI MyDestroyMenu(HMENU m)
-{
-    static auto real = Real<decltype(&DestroyMenu)>("user32.dll", "DestroyMenu");
-    Gone(Menu, m);
-    return real(m);
-}
-
 // Polls counted on their way to the library.
 int g_polls = 0;
 int32_t __cdecl CountedGetLogEvent(uint32_t h, EventEntry *entry)
@@ -244,25 +159,25 @@ protected:
             void *to;
             bool used; // the console imports it: the patch must take
         } hooks[] = {
-            {"gdi32.dll", "CreateDIBSection", reinterpret_cast<void *>(MyCreateDIBSection), true},
-            {"gdi32.dll", "CreateCompatibleBitmap", reinterpret_cast<void *>(MyCreateCompatibleBitmap), true},
-            {"gdi32.dll", "CreateBitmap", reinterpret_cast<void *>(MyCreateBitmap), false},
-            {"gdi32.dll", "CreateFontA", reinterpret_cast<void *>(MyCreateFontA), true},
-            {"gdi32.dll", "CreateFontIndirectA", reinterpret_cast<void *>(MyCreateFontIndirectA), false},
-            {"gdi32.dll", "CreateSolidBrush", reinterpret_cast<void *>(MyCreateSolidBrush), false},
-            {"gdi32.dll", "CreatePen", reinterpret_cast<void *>(MyCreatePen), false},
-            {"gdi32.dll", "DeleteObject", reinterpret_cast<void *>(MyDeleteObject), true},
-            {"gdi32.dll", "CreateCompatibleDC", reinterpret_cast<void *>(MyCreateCompatibleDC), true},
-            {"gdi32.dll", "DeleteDC", reinterpret_cast<void *>(MyDeleteDC), true},
+            {"gdi32.dll", "CreateDIBSection", Creator<kGdi, kCreateDIBSection, Gdi>(&CreateDIBSection), true},
+            {"gdi32.dll", "CreateCompatibleBitmap", Creator<kGdi, kCreateCompatibleBitmap, Gdi>(&CreateCompatibleBitmap), true},
+            {"gdi32.dll", "CreateBitmap", Creator<kGdi, kCreateBitmap, Gdi>(&CreateBitmap), false},
+            {"gdi32.dll", "CreateFontA", Creator<kGdi, kCreateFontA, Gdi>(&CreateFontA), true},
+            {"gdi32.dll", "CreateFontIndirectA", Creator<kGdi, kCreateFontIndirectA, Gdi>(&CreateFontIndirectA), false},
+            {"gdi32.dll", "CreateSolidBrush", Creator<kGdi, kCreateSolidBrush, Gdi>(&CreateSolidBrush), false},
+            {"gdi32.dll", "CreatePen", Creator<kGdi, kCreatePen, Gdi>(&CreatePen), false},
+            {"gdi32.dll", "DeleteObject", Destroyer<kGdi, kDeleteObject, Gdi>(&DeleteObject), true},
+            {"gdi32.dll", "CreateCompatibleDC", Creator<kGdi, kCreateCompatibleDC, Dc>(&CreateCompatibleDC), true},
+            {"gdi32.dll", "DeleteDC", Destroyer<kGdi, kDeleteDC, Dc>(&DeleteDC), true},
             {"user32.dll", "LoadImageA", reinterpret_cast<void *>(MyLoadImageA), true},
-            {"comctl32.dll", "ImageList_Create", reinterpret_cast<void *>(MyImageList_Create), true},
-            {"comctl32.dll", "ImageList_Destroy", reinterpret_cast<void *>(MyImageList_Destroy), true},
-            {"user32.dll", "CreateWindowExA", reinterpret_cast<void *>(MyCreateWindowExA), true},
-            {"user32.dll", "DestroyWindow", reinterpret_cast<void *>(MyDestroyWindow), true},
-            {"user32.dll", "CreateMenu", reinterpret_cast<void *>(MyCreateMenu), false},
-            {"user32.dll", "CreatePopupMenu", reinterpret_cast<void *>(MyCreatePopupMenu), false},
-            {"user32.dll", "LoadMenuA", reinterpret_cast<void *>(MyLoadMenuA), true},
-            {"user32.dll", "DestroyMenu", reinterpret_cast<void *>(MyDestroyMenu), true},
+            {"comctl32.dll", "ImageList_Create", Creator<kComctl, kImageList_Create, ImageList>(&ImageList_Create), true},
+            {"comctl32.dll", "ImageList_Destroy", Destroyer<kComctl, kImageList_Destroy, ImageList>(&ImageList_Destroy), true},
+            {"user32.dll", "CreateWindowExA", Creator<kUser, kCreateWindowExA, Window>(&CreateWindowExA), true},
+            {"user32.dll", "DestroyWindow", Destroyer<kUser, kDestroyWindow, Window>(&DestroyWindow), true},
+            {"user32.dll", "CreateMenu", Creator<kUser, kCreateMenu, Menu>(&CreateMenu), false},
+            {"user32.dll", "CreatePopupMenu", Creator<kUser, kCreatePopupMenu, Menu>(&CreatePopupMenu), false},
+            {"user32.dll", "LoadMenuA", Creator<kUser, kLoadMenuA, Menu>(&LoadMenuA), true},
+            {"user32.dll", "DestroyMenu", Destroyer<kUser, kDestroyMenu, Menu>(&DestroyMenu), true},
             {"qvlclient.dll", "cs_qvl_get_log_event", reinterpret_cast<void *>(CountedGetLogEvent), true},
         };
         for (const Hook &h : hooks) {
