@@ -56,3 +56,36 @@ if [ ! -f "$jpeg_prefix/lib/cmake/libjpeg-turbo/libjpeg-turboConfig.cmake" ]; th
   quiet cmake --build "$src/build" -j2 --target install
   rm -rf "$src"
 fi
+
+# Some hosts execute 64-bit user code only: every i386 program, Wine's 32-bit side among them,
+# fails there with "Exec format error". On such a host the kernel is told to run i386 programs
+# through qemu's user-mode emulator (binfmt_misc). Bookworm's qemu 7.2 cannot give Wine the
+# address ranges it reserves at start; the backports' qemu 10 can.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  qemu=/usr/bin/qemu-i386
+  if [ ! -x "$qemu" ]; then
+    echo "setup: this host runs no 32-bit programs; installing qemu's i386 emulator"
+    mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null |
+             grep -v security | head -1)
+    if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+      cat >/etc/apt/sources.list.d/qvl-backports.sources <<SRC
+Types: deb
+URIs: ${mirror:?no Debian mirror found in /etc/apt/sources.list.d}
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    quiet apt-get update
+    quiet apt-get install -y --no-install-recommends -t bookworm-backports qemu-user
+  fi
+  binfmt=/proc/sys/fs/binfmt_misc
+  [ -f "$binfmt/register" ] || quiet mount -t binfmt_misc binfmt_misc "$binfmt"
+  if [ ! -f "$binfmt/qvl-i386" ]; then
+    printf '%s' ':qvl-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu"':F' \
+      >"$binfmt/register"
+  fi
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 ||
+    { echo "setup: i386 programs still do not run on this host" >&2; exit 1; }
+fi
