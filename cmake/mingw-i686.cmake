@@ -1,4 +1,5 @@
-# Cross build for 32-bit Windows with the posix thread-model mingw-w64 compilers.
+# Cross build for 32-bit Windows with the posix thread-model mingw-w64 compilers: the test
+# programs (GoogleTest needs std::mutex, which the win32 thread model of gcc 12 lacks).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

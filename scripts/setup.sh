@@ -40,8 +40,9 @@ if ((${#missing[@]})) || ((need_update)); then
   ((${#missing[@]})) && quiet apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-# libjpeg-turbo built for i686 mingw, static, into a cache folder of the checkout.
-jpeg_prefix="$here/.deps/libjpeg-turbo"
+# libjpeg-turbo built for i686 mingw (win32 thread model, like the programs that link it),
+# static, into a cache folder of the checkout.
+jpeg_prefix="$here/.deps/libjpeg-turbo-win32"
 if [ ! -f "$jpeg_prefix/lib/cmake/libjpeg-turbo/libjpeg-turboConfig.cmake" ]; then
   echo "setup: building libjpeg-turbo for mingw"
   src="$here/.deps/src"
@@ -50,7 +51,7 @@ if [ ! -f "$jpeg_prefix/lib/cmake/libjpeg-turbo/libjpeg-turboConfig.cmake" ]; th
   tarball=$(ls "$src"/libjpeg-turbo_*.orig.tar.gz | head -1)
   quiet tar -xzf "$tarball" -C "$src"
   dir=$(find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -1)
-  quiet cmake -S "$dir" -B "$src/build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+  quiet cmake -S "$dir" -B "$src/build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686-win32.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF \
     -DCMAKE_INSTALL_PREFIX="$jpeg_prefix"
   quiet cmake --build "$src/build" -j2 --target install

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "MainUnit.h"
+#include "classic.h"
 #include "resource.h"
 
 const char *const MakerName = "Quorvel Storage Systems";
@@ -109,7 +110,7 @@ void TDlgAbout::Paint(HDC dc)
         qvl::BitmapDC src(Logo.get());
         SIZE size = qvl::PictureSize(Logo.get());
         COLORREF transparent = GetPixel(src.get(), 0, size.cy - 1);
-        TransparentBlt(dc, 22, 69, 66, 68, src.get(), 0, 0, size.cx, size.cy, transparent);
+        qvl::TransparentCopy(dc, 22, 69, 66, 68, src.get(), 0, 0, size.cx, size.cy, transparent);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "classic.h"
+
 namespace {
 constexpr UINT_PTR SubclassId = 1;
 }
@@ -12,13 +14,13 @@ TRTreeView::TRTreeView(HWND parent, UINT id, DWORD style)
                             0, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                             GetModuleHandleA(nullptr), nullptr);
     if (hwnd_)
-        SetWindowSubclass(hwnd_, SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
+        qvl::Subclass(hwnd_, SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 TRTreeView::~TRTreeView()
 {
     if (hwnd_) {
-        RemoveWindowSubclass(hwnd_, SubclassProc, SubclassId);
+        qvl::Unsubclass(hwnd_);
         DestroyWindow(hwnd_);
     }
 }
@@ -33,7 +35,7 @@ HTREEITEM TRTreeView::HitTest(POINT client) const
 
 void TRTreeView::FocusNextTabStop(HWND from, bool previous)
 {
-    HWND next = GetNextDlgTabItem(GetAncestor(from, GA_ROOT), from, previous);
+    HWND next = GetNextDlgTabItem(qvl::RootWindow(from), from, previous);
     if (next && next != from)
         SetFocus(next);
 }
@@ -55,7 +57,7 @@ LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         // The control selects its first node when it gets the focus with none selected; the
         // owner refuses that change while Focusing is set, so that only the user selects.
         tree->Focusing = true;
-        LRESULT r = DefSubclassProc(hwnd, msg, wParam, lParam);
+        LRESULT r = qvl::DefSubclass(hwnd, msg, wParam, lParam);
         tree->Focusing = false;
         return r;
     }
@@ -80,11 +82,11 @@ LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LP
             return 0; // no beep for the tab that moved the focus
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, SubclassProc, SubclassId);
+        qvl::Unsubclass(hwnd);
         tree->hwnd_ = nullptr;
         break;
     default:
         break;
     }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return qvl::DefSubclass(hwnd, msg, wParam, lParam);
 }

@@ -1,5 +1,7 @@
 #include "SpeedBut.h"
 
+#include "classic.h"
+
 #include <windowsx.h>
 
 #include <cctype>
@@ -136,9 +138,10 @@ void TSpeedButtonRollOver::MouseUp(POINT at)
 void TSpeedButtonRollOver::MouseMove()
 {
     if (!Tracking) {
-        // Windows sends WM_MOUSELEAVE only when asked, once per request.
+        // Windows sends WM_MOUSELEAVE only when asked, once per request. The common controls'
+        // _TrackMouseEvent, because the user32 of Windows 95 has no TrackMouseEvent.
         TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd(), 0};
-        Tracking = TrackMouseEvent(&tme) != FALSE;
+        Tracking = _TrackMouseEvent(&tme) != FALSE;
         InvalidateRect(hwnd(), nullptr, FALSE);
     }
     if (DownState)
@@ -217,8 +220,8 @@ void TSpeedButtonRollOver::Paint(HDC dc)
     }
     if (Displayed) {
         qvl::BitmapDC g(Displayed);
-        GdiTransparentBlt(m, gx + shift, gy + shift, glyph.cx, glyph.cy, g.get(), 0, 0, glyph.cx, glyph.cy,
-                          qvl::TransparentWhite);
+        qvl::TransparentCopy(m, gx + shift, gy + shift, glyph.cx, glyph.cy, g.get(), 0, 0, glyph.cx, glyph.cy,
+                             qvl::TransparentWhite);
     }
     if (!CaptionText.empty()) {
         SetBkMode(m, TRANSPARENT);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "MainUnit.h"
+#include "classic.h"
 #include "dmPub.h"
 #include "model/systemUnit.h"
 
@@ -55,12 +56,12 @@ LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, U
         }
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(bar, ToolBarKeys, 1);
+        qvl::Unsubclass(bar);
         break;
     default:
         break;
     }
-    return DefSubclassProc(bar, msg, wParam, lParam);
+    return qvl::DefSubclass(bar, msg, wParam, lParam);
 }
 
 } // namespace
@@ -125,7 +126,7 @@ void TfrmDeviceMan::CreateToolBar()
     buttons[2].iString = reinterpret_cast<INT_PTR>(unplugText);
     SendMessageA(ToolBar1, TB_ADDBUTTONSA, 3, reinterpret_cast<LPARAM>(buttons));
     SendMessageA(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELONG(ButtonSize.cx, ButtonSize.cy));
-    SetWindowSubclass(ToolBar1, ToolBarKeys, 1, 0);
+    qvl::Subclass(ToolBar1, ToolBarKeys, 1, 0);
     RescanBtn = RescanBtnId;
     unplugBtn = unplugBtnId;
 }

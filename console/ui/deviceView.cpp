@@ -1,5 +1,7 @@
 #include "deviceView.h"
 
+#include "classic.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -183,7 +185,7 @@ HTREEITEM TfrmDeviceView::AddNode(HTREEITEM parent, const std::string &text, HBI
         if (size.cx > 0 && size.cy > 0) {
             qvl::BitmapDC to(composed.get()), from(picture);
             const int w = std::min<int>(size.cx, 24), h = std::min<int>(size.cy, 24);
-            GdiTransparentBlt(to.get(), 0, 0, w, h, from.get(), 0, 0, w, h, qvl::TransparentWhite);
+            qvl::TransparentCopy(to.get(), 0, 0, w, h, from.get(), 0, 0, w, h, qvl::TransparentWhite);
         }
         image = ImageList_Add(Images.get(), composed.get(), nullptr); // the list copies it
     }

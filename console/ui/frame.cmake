@@ -1,8 +1,5 @@
 # The console's frame: the window layer, main window, server manager, About dialog and program
 # start, added to the console library; and the program itself.
-set(libjpeg-turbo_DIR ${PROJECT_SOURCE_DIR}/.deps/libjpeg-turbo/lib/cmake/libjpeg-turbo)
-find_package(libjpeg-turbo CONFIG REQUIRED)
-
 target_sources(qvlconsole PRIVATE
   ui/win/window.cpp
   ui/pageBase.cpp
@@ -12,7 +9,7 @@ target_sources(qvlconsole PRIVATE
   ui/jpegPicture.cpp
   ui/program.cpp)
 target_include_directories(qvlconsole PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/ui ${CMAKE_CURRENT_SOURCE_DIR}/res)
-target_link_libraries(qvlconsole PUBLIC libjpeg-turbo::jpeg-static shell32 ole32 uuid msimg32)
+target_link_libraries(qvlconsole PUBLIC libjpeg-turbo::jpeg-static shell32 ole32 uuid)
 
 # Pictures kept as readable pixel art, turned into the formats the resource compiler takes.
 set(res ${CMAKE_CURRENT_SOURCE_DIR}/res)

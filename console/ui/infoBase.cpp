@@ -1,5 +1,7 @@
 #include "infoBase.h"
 
+#include "classic.h"
+
 namespace {
 
 constexpr COLORREF TitleColour = RGB(0, 0, 128); // navy
@@ -105,8 +107,8 @@ void TfrmInfoBase::Paint(HDC dc, const RECT &client)
     if (deviceImageVisible && deviceImage) {
         const SIZE size = qvl::PictureSize(deviceImage.get());
         qvl::BitmapDC from(deviceImage.get());
-        GdiTransparentBlt(dc, DeviceImageAt.x, DeviceImageAt.y, 24, 24, from.get(), 0, 0, size.cx, size.cy,
-                          qvl::TransparentWhite);
+        qvl::TransparentCopy(dc, DeviceImageAt.x, DeviceImageAt.y, 24, 24, from.get(), 0, 0, size.cx, size.cy,
+                             qvl::TransparentWhite);
     }
 
     SelectObject(dc, LabelFont.get());
