@@ -378,6 +378,19 @@ Function un.onInit
   StrCpy $UninstallSubtitle "$(MUI_UNTEXT_FINISH_SUBTITLE)"
 FunctionEnd
 
+; Adds $INSTDIR\FILE to the list in $0 when it is still there. The demonstration system's files
+; count only when they are ours (a driver's qvldev.dll stays by design).
+!macro NoteLeft file
+  ${If} ${FileExists} "$INSTDIR\${file}"
+    !if "${file}" == "qvldev.dll"
+      ${AndIf} $R1 = 1
+    !else if "${file}" == "qvlsim.exe"
+      ${AndIf} $R1 = 1
+    !endif
+    StrCpy $0 "$0$\r$\n$INSTDIR\${file}"
+  ${EndIf}
+!macroend
+
 Section "Uninstall"
   Call un.CloseConsole
   ; What a console that did not end still holds goes when Windows restarts.
@@ -407,7 +420,21 @@ Section "Uninstall"
   DeleteRegKey HKLM "${REGKEY}"
   DeleteRegKey /ifempty HKLM "Software\Quorvel"
 
-  ${If} ${RebootFlag}
+  ; A file that could neither go now nor be left for the restart is named, never passed over.
+  StrCpy $0 ""
+  !insertmacro NoteLeft qvlswap.exe
+  !insertmacro NoteLeft qvlclient.dll
+  !insertmacro NoteLeft QSWAP.CHM
+  !insertmacro NoteLeft qvldev.dll
+  !insertmacro NoteLeft qvlsim.exe
+  ${If} $0 != ""
+  ${AndIfNot} ${RebootFlag}
+    StrCpy $UninstallTitle "Removal not finished"
+    StrCpy $UninstallSubtitle "Some files could not be removed."
+    DetailPrint "These files could not be removed:$0"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "These files of ${PRODUCT} could not be removed:$0$\r$\n$\r$\nClose every program that uses them and run the uninstaller again." /SD IDOK
+    SetErrorLevel 2
+  ${ElseIf} ${RebootFlag}
     StrCpy $UninstallTitle "Restart Windows to finish"
     StrCpy $UninstallSubtitle "Files in use are removed when Windows restarts."
     DetailPrint "${PRODUCT} could not be closed: the files it holds are removed when Windows restarts."

@@ -189,4 +189,24 @@ check "system driver: the uninstaller ends" uninstall Sys
 check "system driver: the program folder is gone" test ! -e "$d"
 rm -f "$sys/qvldev.dll"
 
+# --- 6. a console that cannot be asked to exit (stopped): the uninstaller ends all the same,
+# and whatever of ours it could not remove is left for the restart, never passed over ---------
+install Stuck /DEMO /NOAUTOSTART /NOSHORTCUTS
+d="$c/qvltest/Stuck"
+(cd "$d" && exec wine ./qvlswap.exe) </dev/null >/dev/null 2>&1 &
+console=$!
+check "stuck: the console runs" console_up
+kill -STOP "$console" 2>/dev/null
+check "stuck: the uninstaller ends" uninstall Stuck
+pending=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
+  </dev/null 2>/dev/null | tr -d '\r')
+left_for_restart() {
+  local f
+  for f in $(listing "$d"); do
+    grep -qiF "qvltest\\Stuck\\$f" <<<"$pending" || { echo "     $f stays and is not left for the restart"; return 1; }
+  done
+}
+check "stuck: every file left behind is removed at the restart" left_for_restart
+kill -CONT "$console" 2>/dev/null
+
 finish
