@@ -309,10 +309,11 @@ Function RemoveShortcuts
 FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  ; Shown beside the list (78 x 84 dialog units, about ten lines): each text fits whole.
   !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "The utility qvlswap.exe, its library qvlclient.dll and the help file QSWAP.CHM."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecShortcuts} "A Start menu folder with the utility, its help and the uninstaller."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Start the utility hidden in the notification area when you log on, so that no driver event goes unseen."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} "A simulated RAID controller (qvldev.dll and qvlsim.exe) for trying the utility without one. Never installed where the controller's driver library is present."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Starts the utility hidden in the notification area at logon, so that no driver event goes unseen."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} "A simulated RAID controller (qvldev.dll, qvlsim.exe) for trying the utility. Skipped where the driver is installed."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
