@@ -78,7 +78,6 @@ Var UninstallSubtitle
 ; Set by setup: without the driver's library it says that the utility cannot start yet.
 !define MUI_FINISHPAGE_TEXT "$FinishText"
 !define MUI_FINISHPAGE_TEXT_LARGE
-!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !define MUI_FINISHPAGE_RUN "$INSTDIR\qvlswap.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\QSWAP.CHM"
@@ -93,6 +92,7 @@ Var UninstallSubtitle
 !define MUI_PAGE_CUSTOMFUNCTION_PRE ComponentsPre
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 ; Set by the uninstaller: a removal that waits for a restart does not call itself complete.
