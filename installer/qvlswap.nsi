@@ -7,6 +7,7 @@
 ;   /DEMO         also install the demonstration system (simulated qvldev.dll and qvlsim.exe)
 ;   /NOAUTOSTART  do not start the utility with Windows
 ;   /NOSHORTCUTS  no Start-menu entries
+;   /LOG=FILE     where a silent setup writes what it has to tell (default: %TEMP%\qvlswap-setup.log)
 ;
 ; The real qvldev.dll belongs to the controller's driver. The demonstration system goes in only
 ; where no such library is found (in the target folder, unless this setup put it there, or in
@@ -63,12 +64,20 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "qvlswap-setup.exe"
 !include "Sections.nsh"
 !include "WinMessages.nsh"
 
+Var FinishText
+Var NoDriver      ; 1 when neither the program folder nor the system folder holds a qvldev.dll
+Var LogFile       ; where a silent setup writes its notes ("" when not silent)
+Var UninstallTitle
+Var UninstallSubtitle
+
 !ifdef ICON
   !define MUI_ICON "${ICON}"
   !define MUI_UNICON "${ICON}"
 !endif
 !define MUI_ABORTWARNING
-!define MUI_COMPONENTSPAGE_SMALLDESC
+; Set by setup: without the driver's library it says that the utility cannot start yet.
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN "$INSTDIR\qvlswap.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\QSWAP.CHM"
@@ -83,14 +92,47 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "qvlswap-setup.exe"
 !define MUI_PAGE_CUSTOMFUNCTION_PRE ComponentsPre
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
+; Set by the uninstaller: a removal that waits for a restart does not call itself complete.
+!define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "$UninstallTitle"
+!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "$UninstallSubtitle"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; Closes a running console through its File, Exit command (closing its window only hides it).
+!define NODRIVER_NOTE "${PRODUCT} cannot start until the controller's driver is installed. Install the controller's driver, or run setup again and choose the demonstration system."
+
+; Shows a note in the details and, when setup runs silently, writes it to its log.
+!macro Note text
+  DetailPrint "${text}"
+  Push "${text}"
+  Call WriteLog
+!macroend
+
+Function WriteLog
+  Exch $0
+  Push $1
+  ${If} $LogFile != ""
+    ClearErrors
+    FileOpen $1 "$LogFile" a
+    ${IfNot} ${Errors}
+      FileSeek $1 0 END
+      FileWrite $1 "$0$\r$\n"
+      FileClose $1
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Closes a running console through its File, Exit command (closing its window only hides it)
+; and waits for its process to end: until then it holds the program and the driver's library.
+; $R2: 1 when a console was running and has not ended, else 0.
+!define SYNCHRONIZE 0x00100000
 !macro CloseConsole un
 Function ${un}CloseConsole
+  StrCpy $R2 0
   FindWindow $0 "${MAINCLASS}" "${PRODUCT}"
   ${If} $0 == 0
     Return
@@ -99,17 +141,39 @@ Function ${un}CloseConsole
   Abort
 close:
   DetailPrint "Closing the running ${PRODUCT}"
-  SendMessage $0 ${WM_COMMAND} ${IDM_MENU_EXIT} 0 /TIMEOUT=5000
   StrCpy $1 0
-  ${Do}
-    Sleep 200
-    IntOp $1 $1 + 1
-    FindWindow $0 "${MAINCLASS}" "${PRODUCT}"
-    ${If} $0 == 0
-    ${OrIf} $1 >= 50
-      ${ExitDo}
+  System::Call 'user32::GetWindowThreadProcessId(i r0, *i .r1) i'
+  StrCpy $2 0
+  ${If} $1 <> 0
+    System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) i .r2'
+  ${EndIf}
+  ; Posted, so that a box the console has open cannot hold this setup.
+  System::Call 'user32::PostMessageA(i r0, i ${WM_COMMAND}, i ${IDM_MENU_EXIT}, i 0) i'
+  ${If} $2 <> 0
+    System::Call 'kernel32::WaitForSingleObject(i r2, i 15000) i .r3'
+    System::Call 'kernel32::CloseHandle(i r2)'
+    ${If} $3 <> 0 ; not WAIT_OBJECT_0
+      StrCpy $R2 1
     ${EndIf}
-  ${Loop}
+  ${Else}
+    ; No handle on the process: its window going is the best sign there is.
+    StrCpy $1 0
+    ${Do}
+      Sleep 200
+      IntOp $1 $1 + 1
+      FindWindow $0 "${MAINCLASS}" "${PRODUCT}"
+      ${If} $0 == 0
+        Sleep 1000
+        ${ExitDo}
+      ${ElseIf} $1 >= 75
+        StrCpy $R2 1
+        ${ExitDo}
+      ${EndIf}
+    ${Loop}
+  ${EndIf}
+  ${If} $R2 = 1
+    DetailPrint "${PRODUCT} did not end."
+  ${EndIf}
 FunctionEnd
 !macroend
 !insertmacro CloseConsole ""
@@ -136,8 +200,13 @@ FunctionEnd
 Function ${un}RemoveDemo
   Call ${un}OurDemoHere
   ${If} $R1 = 1
-    Delete "$INSTDIR\qvlsim.exe"
-    Delete "$INSTDIR\qvldev.dll"
+    !if "${un}" == "un."
+      Delete /REBOOTOK "$INSTDIR\qvlsim.exe"
+      Delete /REBOOTOK "$INSTDIR\qvldev.dll"
+    !else
+      Delete "$INSTDIR\qvlsim.exe"
+      Delete "$INSTDIR\qvldev.dll"
+    !endif
     DeleteRegValue HKLM "${REGKEY}" "DemoDir"
     StrCpy $DemoDir ""
   ${EndIf}
@@ -182,6 +251,7 @@ Section "Hot-Swap Utility" SecMain
   WriteRegStr HKLM "${UNINSTKEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTKEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTKEY}" "NoRepair" 1
+  !insertmacro Note "${PRODUCT} ${VERSION} installed in $INSTDIR."
 SectionEnd
 
 Section "Start menu entries" SecShortcuts
@@ -199,7 +269,7 @@ SectionEnd
 Section /o "Demonstration system" SecDemo
   Call FindDriverLibrary
   ${If} $R0 != ""
-    DetailPrint "The controller's driver library $R0 is present: the demonstration system is not installed."
+    !insertmacro Note "The controller's driver library $R0 is present: the demonstration system is not installed."
     MessageBox MB_OK|MB_ICONINFORMATION "The controller's driver library is installed:$\r$\n$R0$\r$\n$\r$\nThe demonstration system is not installed, so that the utility uses the driver's library." /SD IDOK
     Call RemoveDemo
     Return
@@ -225,7 +295,9 @@ Section "-Tidy up"
   ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\qvldev.dll"
   ${AndIfNot} ${FileExists} "$SYSDIR\qvldev.dll"
-    DetailPrint "qvldev.dll, the library of the controller's driver, was not found: install the driver before starting the utility."
+    StrCpy $NoDriver 1
+    !insertmacro Note "qvldev.dll, the library of the controller's driver, was not found. ${NODRIVER_NOTE}"
+    StrCpy $FinishText "${PRODUCT} has been installed on your computer.$\r$\n$\r$\n${NODRIVER_NOTE}"
   ${EndIf}
 SectionEnd
 
@@ -237,16 +309,29 @@ Function RemoveShortcuts
 FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  ; Shown beside the list (78 x 84 dialog units, about ten lines): each text fits whole.
   !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "The utility qvlswap.exe, its library qvlclient.dll and the help file QSWAP.CHM."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecShortcuts} "A Start menu folder with the utility, its help and the uninstaller."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Start the utility hidden in the notification area when you log on, so that no driver event goes unseen."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} "A simulated RAID controller (qvldev.dll and qvlsim.exe) for trying the utility without one. Never installed where the controller's driver library is present."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Starts the utility hidden in the notification area at logon, so that no driver event goes unseen."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} "A simulated RAID controller (qvldev.dll, qvlsim.exe) for trying the utility. Skipped where the driver is installed."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
   SetShellVarContext all
   ReadRegStr $DemoDir HKLM "${REGKEY}" "DemoDir"
+  StrCpy $NoDriver 0
+  StrCpy $FinishText "$(MUI_TEXT_FINISH_INFO_TEXT)"
   ${GetParameters} $R9
+  StrCpy $LogFile ""
+  ${If} ${Silent}
+    ClearErrors
+    ${GetOptions} $R9 "/LOG=" $LogFile
+    ${If} ${Errors}
+    ${OrIf} $LogFile == ""
+      StrCpy $LogFile "$TEMP\qvlswap-setup.log"
+    ${EndIf}
+    Delete "$LogFile"
+  ${EndIf}
   ClearErrors
   ${GetOptions} $R9 "/DEMO" $0
   ${IfNot} ${Errors}
@@ -280,21 +365,50 @@ Function ComponentsPre
   ${EndIf}
 FunctionEnd
 
+; Without the driver's library the utility would not start: it is not offered.
+Function FinishShow
+  ${If} $NoDriver = 1
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${EndIf}
+FunctionEnd
+
 Function un.onInit
   SetShellVarContext all
+  StrCpy $UninstallTitle "$(MUI_UNTEXT_FINISH_TITLE)"
+  StrCpy $UninstallSubtitle "$(MUI_UNTEXT_FINISH_SUBTITLE)"
 FunctionEnd
+
+; Adds $INSTDIR\FILE to the list in $0 when it is still there. The demonstration system's files
+; count only when they are ours (a driver's qvldev.dll stays by design).
+!macro NoteLeft file
+  ${If} ${FileExists} "$INSTDIR\${file}"
+    !if "${file}" == "qvldev.dll"
+      ${AndIf} $R1 = 1
+    !else if "${file}" == "qvlsim.exe"
+      ${AndIf} $R1 = 1
+    !endif
+    StrCpy $0 "$0$\r$\n$INSTDIR\${file}"
+  ${EndIf}
+!macroend
 
 Section "Uninstall"
   Call un.CloseConsole
+  ; What a console that did not end still holds goes when Windows restarts.
   Call un.RemoveDemo
-  Delete "$INSTDIR\qvlswap.exe"
-  Delete "$INSTDIR\qvlclient.dll"
-  Delete "$INSTDIR\QSWAP.CHM"
+  Delete /REBOOTOK "$INSTDIR\qvlswap.exe"
+  Delete /REBOOTOK "$INSTDIR\qvlclient.dll"
+  Delete /REBOOTOK "$INSTDIR\QSWAP.CHM"
   Delete "$INSTDIR\uninstall.exe"
-  ; Only when empty: whatever else is there (a driver's qvldev.dll) is not ours.
-  RMDir "$INSTDIR"
-  ${If} $INSTDIR == "$PROGRAMFILES\Quorvel\Hot-Swap Utility"
-    RMDir "$PROGRAMFILES\Quorvel"
+  ; Only when empty: whatever else is there (a driver's qvldev.dll) is not ours. Left for the
+  ; restart only when files of ours are, so that a driver's library never asks for a restart.
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    RMDir "$INSTDIR"
+    ${If} $INSTDIR == "$PROGRAMFILES\Quorvel\Hot-Swap Utility"
+      RMDir "$PROGRAMFILES\Quorvel"
+    ${EndIf}
   ${EndIf}
 
   Delete "$SMPROGRAMS\${SMFOLDER}\${PRODUCT}.lnk"
@@ -306,4 +420,26 @@ Section "Uninstall"
   DeleteRegKey HKLM "${UNINSTKEY}"
   DeleteRegKey HKLM "${REGKEY}"
   DeleteRegKey /ifempty HKLM "Software\Quorvel"
+
+  ; A file that could neither go now nor be left for the restart is named, never passed over.
+  StrCpy $0 ""
+  !insertmacro NoteLeft qvlswap.exe
+  !insertmacro NoteLeft qvlclient.dll
+  !insertmacro NoteLeft QSWAP.CHM
+  !insertmacro NoteLeft qvldev.dll
+  !insertmacro NoteLeft qvlsim.exe
+  ${If} $0 != ""
+  ${AndIfNot} ${RebootFlag}
+    StrCpy $UninstallTitle "Removal not finished"
+    StrCpy $UninstallSubtitle "Some files could not be removed."
+    DetailPrint "These files could not be removed:$0"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "These files of ${PRODUCT} could not be removed:$0$\r$\n$\r$\nClose every program that uses them and run the uninstaller again." /SD IDOK
+    SetErrorLevel 2
+  ${ElseIf} ${RebootFlag}
+    StrCpy $UninstallTitle "Restart Windows to finish"
+    StrCpy $UninstallSubtitle "Files in use are removed when Windows restarts."
+    DetailPrint "${PRODUCT} could not be closed: the files it holds are removed when Windows restarts."
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${PRODUCT} could not be closed, so some of its files are still in use in$\r$\n$INSTDIR$\r$\n$\r$\nThey are removed when Windows restarts. Restart Windows to finish the removal." /SD IDOK
+    SetErrorLevel 3010 ; ERROR_SUCCESS_REBOOT_REQUIRED
+  ${EndIf}
 SectionEnd

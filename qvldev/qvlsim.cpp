@@ -39,8 +39,11 @@ uint32_t number(const char *text, const char *what)
 {
     char *end = nullptr;
     bool negative = text[0] == '-';
-    unsigned long long v = std::strtoull(negative ? text + 1 : text, &end, 0);
-    if (!*text || *end || v > 0xFFFFFFFFull || (negative && v > 0x80000000ull))
+    const char *digits = negative ? text + 1 : text;
+    unsigned long long v = std::strtoull(digits, &end, 0);
+    // strtoull takes "" (a lone "-"), blanks and a sign of its own without complaint.
+    if (!std::isdigit(static_cast<unsigned char>(*digits)) || *end || v > 0xFFFFFFFFull ||
+        (negative && v > 0x80000000ull))
         refuse(std::string("bad ") + what + " '" + text + "'");
     return static_cast<uint32_t>(negative ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v));
 }

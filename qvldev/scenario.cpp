@@ -239,7 +239,10 @@ DeviceId deviceId(const Word &w)
 
 bool idTaken(SimState &s, DeviceId id) { return findDisk(s, id) || findArray(s, id); }
 
-// Fills a disk from its words and checks it against the system; plugged disks may leave out id=.
+const char kPluggedModel[] = "QVD-4080 ATA DISK";
+
+// Fills a disk from its words and checks it against the system; plugged disks may leave out id=
+// and model=.
 SimDisk readDisk(Words &w, SimState &s, bool plugged)
 {
     SimDisk d{};
@@ -278,6 +281,7 @@ SimDisk readDisk(Words &w, SimState &s, bool plugged)
     d.transferMode = static_cast<uint8_t>(optNumber(w, "mode", 255, 0));
     std::memset(d.model, ' ', sizeof d.model);
     if (const Word *m = w.find("model")) Words::text(*m, d.model, sizeof d.model, sizeof d.model, ' ');
+    else if (plugged) std::memcpy(d.model, kPluggedModel, sizeof kPluggedModel - 1); // a real disk names itself
     if (const Word *r = w.find("revision")) Words::text(*r, d.revision, sizeof d.revision, sizeof d.revision);
     d.status = optNumber(w, "status", 0xFFFFFFFFu, 0);
     if (flag(w, "bootable")) d.status |= QVL_DISK_BOOTABLE;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "scenario.h"
@@ -99,8 +100,17 @@ bool readWholeFile(const char *path, std::string &text, std::string &error)
         }
     }
     CloseHandle(h);
-    if (!ok) error = std::string(path) + ": cannot read";
-    return ok;
+    if (!ok) {
+        error = std::string(path) + ": cannot read";
+        return false;
+    }
+    // The parser takes C strings: a NUL byte would end the file there without a word.
+    if (size_t nul = text.find('\0'); nul != std::string::npos) {
+        const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n') + 1;
+        error = std::string(path) + ":" + std::to_string(line) + ": NUL byte in a scenario file";
+        return false;
+    }
+    return true;
 }
 
 void createFromEnvironment(SimState &s)

@@ -21,12 +21,29 @@ qvl_xvfb_start() {
   rm -f "$fdfile"
 }
 
+# A prefix may be wiped and made again only when it is the build's own, when these scripts made
+# it (.qvl-made, written before anything else goes in) or when it holds nothing: WINEPREFIX may
+# name a developer's own prefix, which is never ours to delete.
+qvl_prefix_ours() {
+  [ ! -e "$WINEPREFIX" ] && return 0
+  [ -d "$WINEPREFIX" ] || return 1
+  [ -f "$WINEPREFIX/.qvl-made" ] && return 0
+  [ -z "$(ls -A "$WINEPREFIX")" ] && return 0
+  [ "$(cd "$WINEPREFIX" && pwd -P)" = "$(cd "$QVL_BUILD" 2>/dev/null && pwd -P)/wineprefix" ]
+}
+
 # Makes the prefix once (fonts, window frames so that keys work), then starts a persistent
 # wineserver and primes it, so that each Wine process starts in a fraction of a second.
 qvl_wine_start() {
   if [ ! -f "$WINEPREFIX/.qvl-ready" ]; then
+    if ! qvl_prefix_ours; then
+      echo "wine-env: $WINEPREFIX is a Wine prefix these scripts did not make; it is left alone." >&2
+      echo "wine-env: unset WINEPREFIX to use $QVL_BUILD/wineprefix, or name a new or empty folder." >&2
+      return 1
+    fi
     rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
+    mkdir -p "$WINEPREFIX"
+    touch "$WINEPREFIX/.qvl-made"
     qvl_quiet wineboot -i
     qvl_quiet wineserver -w
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"

@@ -2,8 +2,8 @@
 # The installer qvlswap-setup.exe, run silently under Wine in a throw-away copy of the test
 # prefix: its version record, what it installs with and without the demonstration system, that a
 # driver's qvldev.dll (in the target folder or in the system folder) is never replaced or
-# removed, the start with Windows, and that the uninstaller takes away everything it installed
-# and nothing else.
+# removed, the start with Windows, what a silent setup writes to its log, and that the
+# uninstaller takes away everything it installed and nothing else, a running console included.
 # Usage: check_setup.sh BIN_DIR   (WINEPREFIX: a ready test prefix, as scripts/test.sh makes it)
 set -u
 bin=$(cd "$1" && pwd)
@@ -50,10 +50,16 @@ c="$WINEPREFIX/drive_c"
 sys="$c/windows/system32"
 mkdir -p "$c/qvltest"
 
-install() { # WINDOWS_DIR [SWITCHES...]: silent setup into C:\qvltest\WINDOWS_DIR
+install() { # WINDOWS_DIR [SWITCHES...]: silent setup into C:\qvltest\WINDOWS_DIR, its log in
+  # C:\qvltest\WINDOWS_DIR.log
   local dir=$1; shift
-  (cd "$work" && wine "$setup" /S "$@" "/D=C:\\qvltest\\$dir" </dev/null >/dev/null 2>&1)
+  (cd "$work" && wine "$setup" /S "$@" "/LOG=C:\\qvltest\\$dir.log" "/D=C:\\qvltest\\$dir" </dev/null >/dev/null 2>&1)
 }
+setup_log() { tr -d '\r' <"$c/qvltest/$1.log" 2>/dev/null; }
+no_driver_note="Quorvel Hot-Swap Utility cannot start until the controller's driver is installed. Install the controller's driver, or run setup again and choose the demonstration system."
+log_has() { setup_log "$1" | grep -qxF "$2"; }
+says_no_driver() { setup_log "$1" | grep -qF "$no_driver_note"; }
+quiet_about_driver() { [ -s "$c/qvltest/$1.log" ] && ! says_no_driver "$1"; }
 uninstall() { # DIR: runs its uninstaller and waits until it has removed itself (it reruns
   # itself from a temporary copy, so the first process ends at once)
   local dir=$1
@@ -96,6 +102,9 @@ check "default: Add/Remove Programs entry with the version" \
   test "$(reg_value "$uninst_key" DisplayVersion)/$(reg_value "$uninst_key" Publisher)" = "1.0.5.21/Quorvel Storage Systems"
 check "default: uninstall string names the uninstaller" \
   test "$(reg_value "$uninst_key" UninstallString)" = '"C:\qvltest\Default\uninstall.exe"'
+check "default: the silent log names the installation" \
+  log_has Default 'Quorvel Hot-Swap Utility 1.0.5.21 installed in C:\qvltest\Default.'
+check "default: without any qvldev.dll, the silent log says the driver must come first" says_no_driver Default
 
 check "default: the uninstaller ends" uninstall Default
 check "default: the program folder is gone" test ! -e "$d"
@@ -116,8 +125,30 @@ check "demo: the installed qvlsim shows the demonstration system" \
   bash -c "cd '$d' && wine ./qvlsim.exe show </dev/null 2>/dev/null | grep -q '^controller '"
 check "demo: /NOAUTOSTART leaves no Run value" test -z "$(reg_value "$run_key" 'Quorvel Hot-Swap Utility')"
 check "demo: /NOSHORTCUTS leaves no Start menu folder" test -z "$(menus)"
+check "demo: with the simulated library, no note about the driver" quiet_about_driver Demo
+
+# The console running (as it does when it starts with Windows): the uninstaller ends it first,
+# so that nothing it holds stays behind.
+(cd "$d" && exec wine ./qvlswap.exe) </dev/null >/dev/null 2>&1 &
+console=$!
+console_up() {
+  for _ in $(seq 150); do
+    xdotool search --name '^Quorvel Hot-Swap Utility$' >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+console_gone() { ! kill -0 "$console" 2>/dev/null; }
+check "demo: the console runs from the program folder" console_up
 check "demo: the uninstaller ends" uninstall Demo
+check "demo: the running console was asked to exit and did" console_gone
 check "demo: the program folder is gone, demonstration system included" test ! -e "$d"
+install Demo /DEMO /NOAUTOSTART /NOSHORTCUTS
+check "demo again: no stale qvldev.dll is taken for a driver's, the demonstration system goes in" \
+  same_file "$d/qvldev.dll" "$bin/qvldev.dll"
+check "demo again: qvlsim.exe too" test -f "$d/qvlsim.exe"
+check "demo again: the uninstaller ends" uninstall Demo
+check "demo again: the program folder is gone" test ! -e "$d"
 
 # --- 3. a driver's qvldev.dll in the target folder: kept, demonstration system skipped --------
 d="$c/qvltest/Driver"
@@ -128,6 +159,7 @@ install Driver /DEMO
 check "driver here: its qvldev.dll is untouched" same_file "$d/qvldev.dll" "$work/driver.dll"
 check "driver here: no qvlsim.exe" test ! -e "$d/qvlsim.exe"
 check "driver here: the utility is installed" test -f "$d/qvlswap.exe"
+check "driver here: the driver's library is found, no note about it" quiet_about_driver Driver
 check "driver here: the uninstaller ends" uninstall Driver
 check "driver here: only the driver's qvldev.dll is left" test "$(listing "$d")" = "qvldev.dll "
 check "driver here: and it is untouched" same_file "$d/qvldev.dll" "$work/driver.dll"
@@ -156,5 +188,25 @@ check "system driver: no qvldev.dll or qvlsim.exe in the program folder" \
 check "system driver: the uninstaller ends" uninstall Sys
 check "system driver: the program folder is gone" test ! -e "$d"
 rm -f "$sys/qvldev.dll"
+
+# --- 6. a console that cannot be asked to exit (stopped): the uninstaller ends all the same,
+# and whatever of ours it could not remove is left for the restart, never passed over ---------
+install Stuck /DEMO /NOAUTOSTART /NOSHORTCUTS
+d="$c/qvltest/Stuck"
+(cd "$d" && exec wine ./qvlswap.exe) </dev/null >/dev/null 2>&1 &
+console=$!
+check "stuck: the console runs" console_up
+kill -STOP "$console" 2>/dev/null
+check "stuck: the uninstaller ends" uninstall Stuck
+pending=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
+  </dev/null 2>/dev/null | tr -d '\r')
+left_for_restart() {
+  local f
+  for f in $(listing "$d"); do
+    grep -qiF "qvltest\\Stuck\\$f" <<<"$pending" || { echo "     $f stays and is not left for the restart"; return 1; }
+  done
+}
+check "stuck: every file left behind is removed at the restart" left_for_restart
+kill -CONT "$console" 2>/dev/null
 
 finish

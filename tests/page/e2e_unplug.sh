@@ -16,6 +16,8 @@ fail() { echo "e2e_unplug: $*" >&2; exit 1; }
 for f in qvlswap.exe qvlsim.exe qvlclient.dll qvldev.dll; do
   [ -f "$bin/$f" ] || fail "$bin/$f is missing: build first"
 done
+probe_exe="$QVL_BUILD/tests/page/e2e_probe.exe"
+[ -f "$probe_exe" ] || fail "$probe_exe is missing: build first"
 
 # Under the test script the display and the wineserver are there already and stay for the
 # other tests; run alone, this script brings up its own and stops them again.
@@ -33,6 +35,9 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 qvlsim() { (cd "$bin" && wine ./qvlsim.exe "$@"); }
+# What the console shows: "selected" (the tree's selection, "Controller 1/Channel 1/MODEL") or
+# "panel-title" (a digest of the information panel's title strip).
+probe() { wine "$probe_exe" "$1" </dev/null 2>/dev/null | tr -d '\r'; }
 # The first window whose title is exactly $1, within about 15 s.
 wait_window() {
   local id
@@ -68,6 +73,10 @@ xdotool key --clearmodifiers Home
 for _ in $(seq 15); do xdotool key Down; sleep 0.05; done
 sleep 0.5
 import -window root "$out/e2e_unplug_selected.png" || fail "no screenshot"
+selected=$(probe selected)
+[ "$selected" = "Controller 2/Channel 3/QVD-6120 ATA DISK" ] || fail "the rack disk is not selected (the tree has '$selected')"
+device_title=$(probe panel-title)
+[ -n "$device_title" ] || fail "the information panel cannot be read"
 
 # File, Unplug: the second entry of the File menu.
 xdotool key alt+f
@@ -104,8 +113,16 @@ no_box_within() { # SECONDS: neither result box shows up
 }
 
 # A member of the mirror "System" (node 4: controller 1, channel 1, master): Unplug is disabled,
-# so choosing it does nothing and the disk stays.
+# so choosing it does nothing and the disk stays. First that it is selected and that the panel
+# shows a device (the title the rack disk had, not the system's that was shown before it).
+select_node 1
+system_title=$(probe panel-title)
+[ -n "$system_title" ] && [ "$system_title" != "$device_title" ] ||
+  fail "the panel shows the same title for the system and a disk"
 select_node 4
+selected=$(probe selected)
+[ "$selected" = "Controller 1/Channel 1/QVD-4080 ATA DISK" ] || fail "the array member is not selected (the tree has '$selected')"
+[ "$(probe panel-title)" = "$device_title" ] || fail "the panel does not show the selected array member"
 xdotool key alt+f
 sleep 0.3
 xdotool key Down Return

@@ -104,6 +104,14 @@ TEST_F(SimTest, ChildPlugIsSeenHereAfterChildRescan)
     DeviceInfo d = record(id);
     EXPECT_EQ(d.capacity, 4242u);
     EXPECT_EQ(std::string(d.u.disk.model, 14), "QVD NEW DISK  ");
+
+    // Without model= the disk still has a name for the console's boxes.
+    Child bare = qvlsim("plug controller=1 channel=1 position=1");
+    ASSERT_EQ(bare.exitCode, 0u) << bare.err;
+    ASSERT_EQ(qvlsim("rescan").exitCode, 0u);
+    DeviceInfo named = record(static_cast<DeviceId>(std::strtoul(bare.out.c_str(), nullptr, 16)));
+    EXPECT_EQ(std::string(named.u.disk.model, sizeof named.u.disk.model),
+              "QVD-4080 ATA DISK" + std::string(sizeof named.u.disk.model - 17, ' '));
     auto c = calls();
     ASSERT_FALSE(c.empty());
     EXPECT_EQ(c[0].operation, QVLSIM_OP_RESCAN_DEVICES) << "the child's call is in the shared record";
@@ -147,13 +155,24 @@ TEST_F(SimTest, BadCommandsExitWithTwoAndOneLine)
         {"frobnicate", "qvlsim: unknown command 'frobnicate'"},
         {"pull 0x999", "qvlsim: no disk 0x999"},
         {"pull nonsense", "qvlsim: bad identifier 'nonsense'"},
+        {"event 1 -", "qvlsim: bad identifier '-'"},
+        {"event 1 -+5", "qvlsim: bad identifier '-+5'"},
+        {"event - 0x10", "qvlsim: bad event code '-'"},
         {"busy 0x10 maybe", "qvlsim: busy takes on or off"},
         {"event 1 0x10 hex:0", "qvlsim: odd number of hex digits in payload"},
         {"event 1 0x10 123456789012345678901234567890123", "qvlsim: payload longer than 32 bytes"},
         {"inject no_such_call 1", "qvlsim: unknown operation 'no_such_call'"},
         {"plug controller=3 channel=0 position=0", "qvlsim: plug: controller 3 out of range"},
         {"load Z:\\no\\such\\file.scn", "qvlsim: Z:\\no\\such\\file.scn: cannot open"},
+        {"load qvldev_test-nul.scn", "qvlsim: qvldev_test-nul.scn:2: NUL byte in a scenario file\n"},
     };
+    {
+        // Before the NUL, a whole system that loads; after it, a line that would be refused.
+        Handle f(CreateFileA("qvldev_test-nul.scn", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        const char text[] = "controller chip=1 irq=1 channels=1\n#\0\ndisk nonsense\n";
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(f.get(), text, sizeof text - 1, &written, nullptr));
+    }
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args);
         Child r = qvlsim(c.args);
@@ -161,6 +180,7 @@ TEST_F(SimTest, BadCommandsExitWithTwoAndOneLine)
         EXPECT_EQ(r.err.substr(0, std::strlen(c.reason)), c.reason);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
     }
+    DeleteFileA("qvldev_test-nul.scn");
     EXPECT_EQ(SimTest::show(), before);
 }
 
