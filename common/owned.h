@@ -35,6 +35,12 @@ public:
         h_ = h;
     }
     H release() { return std::exchange(h_, None()); }
+    // For functions that return the handle through a pointer: closes the one held first.
+    H *put()
+    {
+        reset();
+        return &h_;
+    }
 
     // The value that means "no handle": Traits::None() where the traits give one.
     static H None()

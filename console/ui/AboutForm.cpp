@@ -12,28 +12,21 @@ const char *const MakerWebAddress = "http://www.example.com/quorvel/";
 
 namespace {
 
-HFONT MakeFont(int height, int weight, bool underline, const char *face = "MS Sans Serif")
-{
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
 void DrawLabel(HDC dc, HFONT font, COLORREF colour, RECT rc, const char *text, UINT format = DT_LEFT | DT_TOP)
 {
-    HGDIOBJ old = SelectObject(dc, font);
+    qvl::Selected selected(dc, font);
     SetTextColor(dc, colour);
     DrawTextA(dc, text, -1, &rc, format | DT_NOPREFIX);
-    SelectObject(dc, old);
 }
 
 } // namespace
 
 TDlgAbout::TDlgAbout(qvl::Window &owner) : Owner(owner)
 {
-    FormFont.reset(MakeFont(-11, FW_NORMAL, false));
-    TitleFont.reset(MakeFont(-19, FW_BOLD, false));
-    MakerFont.reset(MakeFont(-12, FW_NORMAL, false));
-    LinkFont.reset(MakeFont(-12, FW_NORMAL, true));
+    FormFont = qvl::MakeFont(-11);
+    TitleFont = qvl::MakeFont(-19, FW_BOLD);
+    MakerFont = qvl::MakeFont(-12);
+    LinkFont = qvl::MakeFont(-12, FW_NORMAL, true);
     Logo.reset(static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_MAKERLOGO), IMAGE_BITMAP, 0, 0, 0)));
 

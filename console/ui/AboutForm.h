@@ -32,7 +32,7 @@ private:
 
     qvl::Window &Owner;
     int ModalResult = 0;
-    qvl::Owned<HFONT, qvl::GdiObjectTraits> FormFont, TitleFont, MakerFont, LinkFont;
+    qvl::Font FormFont, TitleFont, MakerFont, LinkFont;
     qvl::Bitmap Logo;
 };
 

@@ -75,7 +75,7 @@ public:
     qvl::MenuItem MenuOperation{0, "Operation"};
     qvl::Timer BeepTimer;
     qvl::Bitmap backImage;       // the JPEG picture the information panels show
-    qvl::Owned<HFONT, qvl::GdiObjectTraits> Font; // MS Sans Serif, 8 points
+    qvl::Font Font; // MS Sans Serif, 8 points
     std::unique_ptr<TfrmPageBase> CurrentPage;
     std::unique_ptr<TServerMan> ServerMan;
     std::array<HWND, MaxDialogs> DialogStack{};

@@ -169,12 +169,10 @@ void TSpeedButtonRollOver::Paint(HDC dc)
     if (w <= 0 || h <= 0)
         return;
     // Paint off screen: the parent's surface first, then the face, in one blit.
-    HBITMAP surface = CreateCompatibleBitmap(dc, w, h);
-    if (!surface)
+    qvl::DoubleBuffer buffer(dc, w, h);
+    const HDC m = buffer.dc();
+    if (!m)
         return;
-    qvl::Bitmap surfaceOwner(surface);
-    qvl::BitmapDC mem(surface);
-    HDC m = mem.get();
     FillRect(m, &r, GetSysColorBrush(COLOR_BTNFACE));
     if (HWND parent = GetParent(hwnd())) {
         POINT origin{0, 0};
@@ -191,7 +189,7 @@ void TSpeedButtonRollOver::Paint(HDC dc)
     else if (Tracking && enabled)
         DrawEdge(m, &r, BDR_RAISEDINNER, BF_RECT);
 
-    HGDIOBJ oldFont = SelectObject(m, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
+    qvl::Selected font(m, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
     SIZE text{0, 0};
     if (!CaptionText.empty()) {
         RECT calc{0, 0, w, h};
@@ -230,8 +228,7 @@ void TSpeedButtonRollOver::Paint(HDC dc)
             DrawFocusRect(m, &tr);
         }
     }
-    SelectObject(m, oldFont);
-    BitBlt(dc, 0, 0, w, h, m, 0, 0, SRCCOPY);
+    buffer.Flush();
 }
 
 LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

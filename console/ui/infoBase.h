@@ -14,7 +14,6 @@
 class TRAIDSystem;
 class TDeviceBase;
 
-using TFontHandle = qvl::Font;
 
 // A windowless label drawn by its frame over the background, sizing itself to its text.
 struct TLabel {
@@ -52,7 +51,7 @@ public:
 
     std::array<TLabel, LabelCount> Labels; // label 2r names row r, 2r + 1 is its value
     int RowStep = 0;
-    TFontHandle LabelFont; // owned
+    qvl::Font LabelFont; // owned
     int NameColumn = 0;
     qvl::Bitmap bkImage;           // owned copy of the main window's picture
     qvl::Bitmap deviceImage;       // owned copy of the shown object's picture
@@ -71,7 +70,7 @@ private:
     void PaintBackground(HDC dc, const RECT &client);
 
     std::string TitleText;
-    TFontHandle TitleFont; // owned
+    qvl::Font TitleFont; // owned
     qvl::Bitmap StretchedBk; // bkImage at the frame's size, made when the size changes
     SIZE StretchedSize{0, 0};
 };

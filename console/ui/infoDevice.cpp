@@ -37,8 +37,7 @@ TfrmInfoDevice::TfrmInfoDevice(HWND parent) : TfrmInfoBase(parent)
         label.Left = LabelLeft;
         label.Visible = false;
     }
-    ButtonFont.reset(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    ButtonFont = qvl::MakeFont(-13);
     BtnAdvanced = std::make_unique<TSpeedButtonRollOver>(hwnd(), AdvancedDesign.left, AdvancedDesign.top,
                                                          AdvancedDesign.right - AdvancedDesign.left,
                                                          AdvancedDesign.bottom - AdvancedDesign.top);

@@ -47,7 +47,7 @@ private:
     uint32_t ShownHandle = 0;
     bool ShownInRack = false;
 
-    TFontHandle ButtonFont; // owned; BtnAdvanced's caption
+    qvl::Font ButtonFont; // owned; BtnAdvanced's caption
 };
 
 #endif
