@@ -4,6 +4,7 @@
 
 #include "MainUnit.h"
 #include "dmPub.h"
+#include "guarded.h"
 #include "model/systemUnit.h"
 
 namespace {
@@ -27,7 +28,9 @@ void Enable(const TfrmPageBase &page, int index, bool enabled)
 
 // The toolbar as a tab stop: with the focus, its hot button is the one that arrows move and
 // Space or Enter press (the control does both); Tab leaves it.
-LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
+
+LRESULT ToolBarKeysUnguarded(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_GETDLGCODE:
@@ -61,6 +64,13 @@ LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, U
         break;
     }
     return DefSubclassProc(bar, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    return qvl::GuardedCall(
+        "toolbar subclass", [&] { return ToolBarKeysUnguarded(bar, msg, wParam, lParam); },
+        [&] { return DefSubclassProc(bar, msg, wParam, lParam); });
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "guarded.h"
+
 namespace qvl {
 
 Window::~Window() { Destroy(); }
@@ -54,11 +56,9 @@ LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         self->hwnd_ = nullptr;
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
-    try {
-        return self->HandleMessage(msg, wParam, lParam);
-    } catch (...) {
-        return DefWindowProcA(hwnd, msg, wParam, lParam); // no exception crosses the system
-    }
+    return GuardedCall(
+        "window procedure", [&] { return self->HandleMessage(msg, wParam, lParam); },
+        [&] { return DefWindowProcA(hwnd, msg, wParam, lParam); });
 }
 
 Timer::Timer(UINT interval, std::function<void()> onTimer) : OnTimer(std::move(onTimer)), interval_(interval)
