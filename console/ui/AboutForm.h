@@ -14,6 +14,7 @@ extern const char *const MakerWebAddress;
 class TDlgAbout : public qvl::Window {
 public:
     explicit TDlgAbout(qvl::Window &owner);
+    ~TDlgAbout() override { Destroy(); }
     // Runs the dialog's own modal loop (the owner is disabled meanwhile); returns the modal
     // result: 1 for OK, 2 when it was closed otherwise.
     int ShowModal();

@@ -18,6 +18,7 @@ public:
     // A flat button; it draws its parent's surface under itself, so a picture behind it
     // shows through. `parent` must answer WM_PRINTCLIENT with its own painting.
     TSpeedButtonRollOver(HWND parent, int x, int y, int width, int height);
+    ~TSpeedButtonRollOver() override { Destroy(); }
 
     // Copies the picture and shows it: the glyph at rest.
     void SetGlyphUp(HBITMAP picture);

@@ -47,6 +47,7 @@ public:
     class TPanel : public qvl::Window {
     public:
         TPanel(HWND parent, DWORD exStyle);
+        ~TPanel() override { Destroy(); }
         std::function<void(int width, int height)> OnResize;
 
     private:
@@ -57,6 +58,7 @@ public:
     class TSplitter : public qvl::Window {
     public:
         explicit TSplitter(HWND parent);
+        ~TSplitter() override { Destroy(); }
         std::function<void(int parentX)> OnMoved;
 
     private:

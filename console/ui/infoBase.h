@@ -38,7 +38,7 @@ public:
 
     // The frame is a child of `parent`, at its design size until its owner aligns it.
     explicit TfrmInfoBase(HWND parent);
-    ~TfrmInfoBase() override = default;
+    ~TfrmInfoBase() override { Destroy(); }
 
     virtual void AddRow(const std::string &name, const std::string &value) = 0;
     virtual void ShowObject(TRAIDSystem *system, const TDeviceBase *object) = 0;

@@ -52,8 +52,13 @@ TfrmInfoDevice::TfrmInfoDevice(HWND parent) : TfrmInfoBase(parent)
     BtnAdvanced->SetVisible(false);
 }
 
-// The button is a child window: it goes with the frame's window, before the font it uses.
-TfrmInfoDevice::~TfrmInfoDevice() { BtnAdvanced.reset(); }
+// The button is a child window: it goes first, before the font it uses; then the panel's
+// window, before the panel's fonts and pictures.
+TfrmInfoDevice::~TfrmInfoDevice()
+{
+    BtnAdvanced.reset();
+    Destroy();
+}
 
 void TfrmInfoDevice::AddRow(const std::string &name, const std::string &value)
 {

@@ -13,7 +13,7 @@ public:
     static constexpr int DesignWidth = 583;
     static constexpr int DesignHeight = 377;
 
-    ~TfrmPageBase() override = default;
+    ~TfrmPageBase() override { Destroy(); }
 
     // Rebuilds the page from the RAID system after it has reloaded.
     virtual void RefreshPage() {}

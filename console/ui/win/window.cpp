@@ -1,12 +1,24 @@
 #include "window.h"
 
+#include <cassert>
 #include <set>
 
 #include "guarded.h"
 
 namespace qvl {
 
-Window::~Window() { Destroy(); }
+Window::~Window()
+{
+    // The most derived destructor destroys the window, while the members that its last
+    // messages use are still alive; by now it is too late for that.
+#ifndef NDEBUG
+    if (hwnd_) {
+        OutputDebugStringA("qvl: Window object deleted before its window was destroyed\n");
+        assert(!"Window object deleted before its window was destroyed");
+    }
+#endif
+    Destroy();
+}
 
 void Window::Destroy()
 {

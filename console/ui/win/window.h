@@ -11,7 +11,8 @@
 namespace qvl {
 
 // A window that owns its HWND. The object is attached at WM_NCCREATE (from lpCreateParams) and
-// detached at WM_NCDESTROY; messages before the attach go to DefWindowProc.
+// detached at WM_NCDESTROY; messages before the attach go to DefWindowProc. The destructor of
+// each window class calls Destroy() before its members go (a debug build checks it).
 class Window {
 public:
     Window() = default;
@@ -41,6 +42,7 @@ private:
 class Timer : private Window {
 public:
     explicit Timer(UINT interval, std::function<void()> onTimer = nullptr);
+    ~Timer() override { Destroy(); }
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
     void SetInterval(UINT interval);
