@@ -109,17 +109,6 @@ void TDlgAbout::Paint(HDC dc)
 LRESULT TDlgAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_PAINT: {
-        qvl::PaintScope paint(hwnd());
-        Paint(paint.dc());
-        return 0;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK)
-            Button1Click();
-        else if (LOWORD(wParam) == IDCANCEL)
-            Close(IDCANCEL);
-        return 0;
     case WM_SETCURSOR: {
         POINT pt;
         GetCursorPos(&pt);
@@ -140,5 +129,14 @@ LRESULT TDlgAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         Close(IDCANCEL);
         return 0;
     }
-    return Default(msg, wParam, lParam);
+    return Window::HandleMessage(msg, wParam, lParam);
+}
+
+bool TDlgAbout::OnCommand(UINT id, UINT, HWND)
+{
+    if (id == IDOK)
+        Button1Click();
+    else if (id == IDCANCEL)
+        Close(IDCANCEL);
+    return true;
 }

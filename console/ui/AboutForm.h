@@ -29,6 +29,9 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool PaintsItself() const override { return true; }
+    void OnPaint(HDC dc) override { Paint(dc); }
     void Paint(HDC dc);
 
     qvl::Window &Owner;

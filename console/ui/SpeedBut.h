@@ -58,6 +58,8 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool PaintsItself() const override { return true; }
+    void OnPaint(HDC dc) override { Paint(dc); }
     void Show(qvl::Bitmap &glyph);
     static bool Empty(const qvl::Bitmap &glyph) { return qvl::PictureSize(glyph.get()).cx == 0; }
     void MouseDown();
@@ -65,6 +67,13 @@ private:
     void MouseMove();
     void MouseLeave();
     void Paint(HDC dc);
+    void PaintParentSurface(HDC m, const RECT &r) const;
+    void ButtonDown();
+    bool KeyDown(WPARAM key);
+    struct Places {
+        POINT glyph, text;
+    };
+    Places Place(int w, int h, SIZE glyph, SIZE text) const;
 
     HBITMAP Displayed = nullptr; // not owned: one of the three glyphs
     std::string CaptionText;

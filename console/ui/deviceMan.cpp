@@ -158,12 +158,8 @@ void TfrmDeviceMan::InitPage(qvl::Window &owner)
     MenuItems[ItemUnplug]->InsertInto(main->menuFile, 0);
     MenuItems[ItemRescan]->InsertInto(main->menuFile, 0);
     // The buttons follow their items.
-    MenuItems[ItemRescan]->OnEnabledChanged = [this](bool enabled) {
-        SendMessageA(ToolBar1, TB_ENABLEBUTTON, RescanBtn, MAKELONG(enabled, 0));
-    };
-    MenuItems[ItemUnplug]->OnEnabledChanged = [this](bool enabled) {
-        SendMessageA(ToolBar1, TB_ENABLEBUTTON, unplugBtn, MAKELONG(enabled, 0));
-    };
+    MenuItems[ItemRescan]->OnEnabledChanged = [this](bool) { EnableButton(ItemRescan); };
+    MenuItems[ItemUnplug]->OnEnabledChanged = [this](bool) { EnableButton(ItemUnplug); };
 }
 
 const char *TfrmDeviceMan::HintOf(UINT button) const
@@ -219,10 +215,15 @@ void TfrmDeviceMan::UpdateActions(bool selectionAware)
         Enable(*this, ItemUnplug, unplug);
         Enable(*this, ItemRescan, true);
     }
-    const qvl::MenuItem *rescan = Item(*this, ItemRescan);
-    const qvl::MenuItem *unplugItem = Item(*this, ItemUnplug);
-    SendMessageA(ToolBar1, TB_ENABLEBUTTON, RescanBtn, MAKELONG(rescan && rescan->Enabled(), 0));
-    SendMessageA(ToolBar1, TB_ENABLEBUTTON, unplugBtn, MAKELONG(unplugItem && unplugItem->Enabled(), 0));
+    EnableButton(ItemRescan);
+    EnableButton(ItemUnplug);
+}
+
+void TfrmDeviceMan::EnableButton(int item)
+{
+    const qvl::MenuItem *menuItem = Item(*this, item);
+    const UINT button = item == ItemRescan ? RescanBtn : unplugBtn;
+    SendMessageA(ToolBar1, TB_ENABLEBUTTON, button, MAKELONG(menuItem && menuItem->Enabled(), 0));
 }
 
 void TfrmDeviceMan::RescanClick()
@@ -260,9 +261,6 @@ void TfrmDeviceMan::Layout()
 LRESULT TfrmDeviceMan::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_SIZE:
-        Layout();
-        return 0;
     case WM_SETFOCUS:
         if (DeviceView)
             SetFocus(DeviceView->hwnd());
@@ -270,45 +268,57 @@ LRESULT TfrmDeviceMan::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_SELCHANGE:
         UpdateActions(true);
         return 0;
-    case WM_COMMAND:
-        if (reinterpret_cast<HWND>(lParam) == ToolBar1 && ToolBar1) {
-            const UINT id = LOWORD(wParam);
-            if (qvl::MenuItem *item = Item(*this, id == RescanBtn ? ItemRescan : id == unplugBtn ? ItemUnplug : -1))
-                item->Click();
-            return 0;
-        }
-        break;
-    case WM_NOTIFY: {
-        auto *header = reinterpret_cast<NMHDR *>(lParam);
-        if (header->code == TTN_GETDISPINFOA) {
-            auto *info = reinterpret_cast<NMTTDISPINFOA *>(lParam);
-            lstrcpynA(info->szText, HintOf(static_cast<UINT>(header->idFrom)), sizeof info->szText);
-            info->lpszText = info->szText;
-            return 0;
-        }
-        if (header->code == TTN_GETDISPINFOW) {
-            auto *info = reinterpret_cast<NMTTDISPINFOW *>(lParam);
-            MultiByteToWideChar(CP_ACP, 0, HintOf(static_cast<UINT>(header->idFrom)), -1, info->szText,
-                                static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
-            info->szText[sizeof info->szText / sizeof info->szText[0] - 1] = 0;
-            info->lpszText = info->szText;
-            return 0;
-        }
-        if (header->hwndFrom == ToolBar1 && header->code == NM_CUSTOMDRAW) {
-            auto *draw = reinterpret_cast<NMCUSTOMDRAW *>(lParam);
-            if (draw->dwDrawStage == CDDS_PREPAINT)
-                return CDRF_NOTIFYPOSTPAINT;
-            if (draw->dwDrawStage == CDDS_POSTPAINT) {
-                RECT r;
-                GetClientRect(ToolBar1, &r);
-                DrawEdge(draw->hdc, &r, EDGE_ETCHED, BF_RECT); // edge lines on all four sides
-            }
-            return CDRF_DODEFAULT;
-        }
-        break;
-    }
     default:
-        break;
+        return TfrmPageBase::HandleMessage(msg, wParam, lParam);
     }
-    return TfrmPageBase::HandleMessage(msg, wParam, lParam);
+}
+
+bool TfrmDeviceMan::OnSize(UINT, int, int)
+{
+    Layout();
+    return true;
+}
+
+bool TfrmDeviceMan::OnCommand(UINT id, UINT, HWND control)
+{
+    if (!ToolBar1 || control != ToolBar1)
+        return false;
+    if (qvl::MenuItem *item = Item(*this, id == RescanBtn ? ItemRescan : id == unplugBtn ? ItemUnplug : -1))
+        item->Click();
+    return true;
+}
+
+bool TfrmDeviceMan::OnNotify(const NMHDR &header, LPARAM lParam, LRESULT &result)
+{
+    if (header.code == TTN_GETDISPINFOA) {
+        auto *info = reinterpret_cast<NMTTDISPINFOA *>(lParam);
+        lstrcpynA(info->szText, HintOf(static_cast<UINT>(header.idFrom)), sizeof info->szText);
+        info->lpszText = info->szText;
+        return true;
+    }
+    if (header.code == TTN_GETDISPINFOW) {
+        auto *info = reinterpret_cast<NMTTDISPINFOW *>(lParam);
+        MultiByteToWideChar(CP_ACP, 0, HintOf(static_cast<UINT>(header.idFrom)), -1, info->szText,
+                            static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
+        info->szText[sizeof info->szText / sizeof info->szText[0] - 1] = 0;
+        info->lpszText = info->szText;
+        return true;
+    }
+    if (header.hwndFrom == ToolBar1 && header.code == NM_CUSTOMDRAW) {
+        result = DrawToolBarEdge(*reinterpret_cast<NMCUSTOMDRAW *>(lParam));
+        return true;
+    }
+    return false;
+}
+
+LRESULT TfrmDeviceMan::DrawToolBarEdge(const NMCUSTOMDRAW &draw) const
+{
+    if (draw.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYPOSTPAINT;
+    if (draw.dwDrawStage == CDDS_POSTPAINT) {
+        RECT r;
+        GetClientRect(ToolBar1, &r);
+        DrawEdge(draw.hdc, &r, EDGE_ETCHED, BF_RECT); // edge lines on all four sides
+    }
+    return CDRF_DODEFAULT;
 }

@@ -45,6 +45,12 @@ protected:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnNotify(const NMHDR &header, LPARAM lParam, LRESULT &result) override;
+    LRESULT DrawToolBarEdge(const NMCUSTOMDRAW &draw) const;
+    // The toolbar button of a menu item (ItemRescan, ItemUnplug) follows the item's state.
+    void EnableButton(int item);
     void CreateToolBar();
     void Layout();
     const char *HintOf(UINT button) const;

@@ -116,19 +116,6 @@ LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        qvl::PaintScope paint(hwnd());
-        const HDC dc = paint.dc();
-        RECT client;
-        GetClientRect(hwnd(), &client);
-        // Off screen, so that rows do not flicker over the picture.
-        qvl::DoubleBuffer buffer(dc, client.right, client.bottom);
-        if (buffer.dc()) {
-            Paint(buffer.dc(), client);
-            buffer.Flush();
-        }
-        return 0;
-    }
     case WM_PRINTCLIENT: {
         // Children that draw our surface under themselves ask for it this way.
         RECT client;
@@ -138,5 +125,17 @@ LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     default:
         return Window::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+void TfrmInfoBase::OnPaint(HDC dc)
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    // Off screen, so that rows do not flicker over the picture.
+    qvl::DoubleBuffer buffer(dc, client.right, client.bottom);
+    if (buffer.dc()) {
+        Paint(buffer.dc(), client);
+        buffer.Flush();
     }
 }

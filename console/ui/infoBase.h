@@ -64,6 +64,8 @@ protected:
     void SetDeviceImage(HBITMAP picture);
     void Repaint() { InvalidateRect(hwnd(), nullptr, FALSE); }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool PaintsItself() const override { return true; }
+    void OnPaint(HDC dc) override;
 
 private:
     void Paint(HDC dc, const RECT &client);

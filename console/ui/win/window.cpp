@@ -49,7 +49,35 @@ bool Window::CreateWindowOf(const char *className, DWORD exStyle, DWORD style, c
            nullptr;
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return Default(msg, wParam, lParam); }
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SIZE:
+        if (OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)))
+            return 0;
+        break;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return 0;
+        break;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (OnNotify(*reinterpret_cast<const NMHDR *>(lParam), lParam, result))
+            return result;
+        break;
+    }
+    case WM_PAINT:
+        if (PaintsItself()) {
+            PaintScope paint(hwnd_);
+            OnPaint(paint.dc());
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return Default(msg, wParam, lParam);
+}
 
 LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
