@@ -75,10 +75,12 @@ void TMainForm::FormCreate()
 
 void TMainForm::CreateServerMan() { ServerMan = std::make_unique<TServerMan>(*this); }
 
+TRAIDSystem *TMainForm::System() const { return ServerMan ? ServerMan->GetSystem() : nullptr; }
+
 void TMainForm::StartUp()
 {
     if (PageToCreate) {
-        CurrentPage = PageToCreate(*this);
+        CurrentPage = PageToCreate(*this, *this);
         if (CurrentPage && CurrentPage->hwnd()) {
             RECT rc;
             GetClientRect(hwnd(), &rc);

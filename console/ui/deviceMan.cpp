@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "MainUnit.h"
 #include "dmPub.h"
 #include "guarded.h"
 #include "model/systemUnit.h"
@@ -75,16 +74,16 @@ LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, U
 
 } // namespace
 
-std::unique_ptr<TfrmPageBase> TfrmDeviceMan::CreatePage(qvl::Window &owner)
+std::unique_ptr<TfrmPageBase> TfrmDeviceMan::CreatePage(qvl::Window &owner, TPageHost &host)
 {
-    return std::make_unique<TfrmDeviceMan>(owner);
+    return std::make_unique<TfrmDeviceMan>(owner, host);
 }
 
-TfrmDeviceMan::TfrmDeviceMan(qvl::Window &owner) : TfrmPageBase(owner)
+TfrmDeviceMan::TfrmDeviceMan(qvl::Window &owner, TPageHost &host) : TfrmPageBase(owner, host)
 {
     CreateToolBar();
-    InitPage(owner);
-    DeviceView = std::make_unique<TfrmDeviceView>(*this);
+    InitPage(&host);
+    DeviceView = std::make_unique<TfrmDeviceView>(*this, host);
     DeviceView->SetViewKind(0);
     ShowWindow(DeviceView->hwnd(), SW_SHOWNA);
     Layout();
@@ -140,23 +139,22 @@ void TfrmDeviceMan::CreateToolBar()
     unplugBtn = unplugBtnId;
 }
 
-void TfrmDeviceMan::InitPage(qvl::Window &owner)
+void TfrmDeviceMan::InitPage(TPageHost *host)
 {
-    auto *main = dynamic_cast<TMainForm *>(&owner);
-    if (!main)
+    if (!host)
         return;
     static const char *const captions[ItemCount] = {"Rescan Devices", "-", "Advanced Setting", "Unplug"};
     MenuItems.assign(ItemCount, nullptr);
     for (int i = 0; i < ItemCount; ++i)
-        MenuItems[i] = main->CreateMenuItem(captions[i]);
+        MenuItems[i] = host->CreateMenuItem(captions[i]);
     MenuItemCount = ItemCount;
     MenuItems[ItemRescan]->OnClick = [this] { RescanClick(); };
     MenuItems[ItemUnplug]->OnClick = [this] { UnplugClick(); };
     // "Advanced Setting" has nothing to open: it stays hidden and only follows the selection.
     MenuItems[ItemSeparator]->SetVisible(false);
     MenuItems[ItemAdvanced]->SetVisible(false);
-    MenuItems[ItemUnplug]->InsertInto(main->menuFile, 0);
-    MenuItems[ItemRescan]->InsertInto(main->menuFile, 0);
+    MenuItems[ItemUnplug]->InsertInto(host->FileMenu(), 0);
+    MenuItems[ItemRescan]->InsertInto(host->FileMenu(), 0);
     // The buttons follow their items.
     MenuItems[ItemRescan]->OnEnabledChanged = [this](bool) { EnableButton(ItemRescan); };
     MenuItems[ItemUnplug]->OnEnabledChanged = [this](bool) { EnableButton(ItemUnplug); };
@@ -197,7 +195,7 @@ void TfrmDeviceMan::SetActive(bool active)
 
 void TfrmDeviceMan::UpdateActions(bool selectionAware)
 {
-    TRAIDSystem *system = CurrentSystem();
+    TRAIDSystem *system = Host.System();
     if (!system) {
         Enable(*this, ItemRescan, false);
         Enable(*this, ItemAdvanced, false);
@@ -228,13 +226,13 @@ void TfrmDeviceMan::EnableButton(int item)
 
 void TfrmDeviceMan::RescanClick()
 {
-    if (TRAIDSystem *system = CurrentSystem())
+    if (TRAIDSystem *system = Host.System())
         system->Rescan(); // its reload refreshes this page
 }
 
 void TfrmDeviceMan::UnplugClick()
 {
-    TRAIDSystem *system = CurrentSystem();
+    TRAIDSystem *system = Host.System();
     const TDeviceBase *object = system && DeviceView ? DeviceView->SelectedObject() : nullptr;
     if (!object || object->Kind != KindDevice)
         return;

@@ -19,10 +19,10 @@ public:
     // MenuItems entries.
     enum : int { ItemRescan = 0, ItemSeparator = 1, ItemAdvanced = 2, ItemUnplug = 3, ItemCount = 4 };
 
-    explicit TfrmDeviceMan(qvl::Window &owner);
+    TfrmDeviceMan(qvl::Window &owner, TPageHost &host);
     ~TfrmDeviceMan() override;
     // The page class that the main window creates (its PageToCreate).
-    static std::unique_ptr<TfrmPageBase> CreatePage(qvl::Window &owner);
+    static std::unique_ptr<TfrmPageBase> CreatePage(qvl::Window &owner, TPageHost &host);
 
     void RefreshPage() override;
     void UpdateBayValues() override;
@@ -41,7 +41,7 @@ public:
 
 protected:
     // Replaces the base steps: makes the page's four menu items and binds the toolbar to them.
-    void InitPage(qvl::Window &owner) override;
+    void InitPage(TPageHost *host) override;
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

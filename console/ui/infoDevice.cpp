@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "MainUnit.h"
 #include "dmArt.h"
 #include "model/properties.h"
 #include "model/systemUnit.h"
@@ -29,10 +28,10 @@ constexpr RECT AdvancedDesign{200, 60, 200 + 76, 60 + 22};
 
 } // namespace
 
-TfrmInfoDevice::TfrmInfoDevice(HWND parent) : TfrmInfoBase(parent)
+TfrmInfoDevice::TfrmInfoDevice(HWND parent, HBITMAP background) : TfrmInfoBase(parent)
 {
-    if (MainForm)
-        bkImage = qvl::CopyPicture(MainForm->backImage.get());
+    if (background)
+        bkImage = qvl::CopyPicture(background);
     for (TLabel &label : Labels) {
         label.Left = LabelLeft;
         label.Visible = false;

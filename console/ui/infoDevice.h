@@ -17,7 +17,8 @@ public:
     static constexpr int RowsTop = TitleHeight + 48;
     static constexpr int DeviceFirstPageRows = 10;
 
-    explicit TfrmInfoDevice(HWND parent);
+    // `background` (not owned) is copied: the picture under the rows.
+    TfrmInfoDevice(HWND parent, HBITMAP background);
     ~TfrmInfoDevice() override;
 
     void AddRow(const std::string &name, const std::string &value) override;
