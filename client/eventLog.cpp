@@ -10,6 +10,7 @@
 
 #include "dispatch.h"
 #include "localOps.h"
+#include "owned.h"
 
 namespace qvl::local {
 namespace {
@@ -26,27 +27,16 @@ public:
     LogLock &operator=(const LogLock &) = delete;
 };
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { if (fd_ >= 0) _close(fd_); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-private:
-    int fd_;
+struct FdTraits {
+    static void Close(int fd) { _close(fd); }
+    static int None() { return -1; }
 };
+using Fd = Owned<int, FdTraits>;
 
-class File {
-public:
-    explicit File(FILE *f) : f_(f) {}
-    ~File() { if (f_) std::fclose(f_); }
-    File(const File &) = delete;
-    File &operator=(const File &) = delete;
-    FILE *get() const { return f_; }
-private:
-    FILE *f_;
+struct StdioTraits {
+    static void Close(FILE *f) { std::fclose(f); }
 };
+using File = Owned<FILE *, StdioTraits>;
 
 PackedTime Now()
 {

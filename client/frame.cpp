@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dispatch.h"
+#include "guarded.h"
 
 namespace qvl {
 
@@ -62,7 +63,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
-        return qvl::Load() ? TRUE : FALSE;
+        return qvl::GuardedCall("DllMain", [] { return qvl::Load(); }, [] { return false; }) ? TRUE : FALSE;
     case DLL_PROCESS_DETACH:
         WSACleanup(); // result ignored: no socket is ever opened here
         if (qvl::g_lockReady)

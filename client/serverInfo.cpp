@@ -6,33 +6,12 @@
 #include <cstring>
 
 #include "localOps.h"
+#include "owned.h"
 
 namespace qvl::local {
 namespace {
 
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey() { if (key_) RegCloseKey(key_); }
-    RegKey(const RegKey &) = delete;
-    RegKey &operator=(const RegKey &) = delete;
-    HKEY *put() { return &key_; }
-    HKEY get() const { return key_; }
-private:
-    HKEY key_ = nullptr;
-};
-
-class Token {
-public:
-    Token() = default;
-    ~Token() { if (h_) CloseHandle(h_); }
-    Token(const Token &) = delete;
-    Token &operator=(const Token &) = delete;
-    HANDLE *put() { return &h_; }
-    HANDLE get() const { return h_; }
-private:
-    HANDLE h_ = nullptr;
-};
+using Token = Handle; // an access token
 
 // Edition of an NT system that answered only the basic version record.
 const char *EditionFromRegistry()

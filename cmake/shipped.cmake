@@ -11,24 +11,31 @@ ExternalProject_Add(qvl_shipped
              -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-i686-win32.cmake
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${lib}/libqvldev.dll.a ${lib}/libqvlclient.dll.a ${lib}/libqvlconsole.a)
+  BUILD_BYPRODUCTS ${lib}/libqvldev.dll.a ${lib}/libqvlclient.dll.a ${lib}/libqvlmodel.a ${lib}/libqvlconsole.a)
 
 foreach(dll qvldev qvlclient)
   add_library(${dll} SHARED IMPORTED GLOBAL)
   set_target_properties(${dll} PROPERTIES
     IMPORTED_LOCATION ${QVL_BIN_DIR}/${dll}.dll
     IMPORTED_IMPLIB ${lib}/lib${dll}.dll.a
-    INTERFACE_INCLUDE_DIRECTORIES "${PROJECT_SOURCE_DIR}/shared")
+    INTERFACE_INCLUDE_DIRECTORIES "${PROJECT_SOURCE_DIR}/shared;${PROJECT_SOURCE_DIR}/common")
   add_dependencies(${dll} qvl_shipped)
 endforeach()
 set_property(TARGET qvldev APPEND PROPERTY INTERFACE_INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/qvldev)
 
-add_library(qvlconsole STATIC IMPORTED GLOBAL)
 set(console ${PROJECT_SOURCE_DIR}/console)
+add_library(qvlmodel STATIC IMPORTED GLOBAL)
+set_target_properties(qvlmodel PROPERTIES
+  IMPORTED_LOCATION ${lib}/libqvlmodel.a
+  INTERFACE_INCLUDE_DIRECTORIES "${console}/model;${PROJECT_SOURCE_DIR}/shared;${PROJECT_SOURCE_DIR}/common"
+  INTERFACE_LINK_LIBRARIES "qvlclient;gdi32")
+add_dependencies(qvlmodel qvl_shipped)
+
+add_library(qvlconsole STATIC IMPORTED GLOBAL)
 set_target_properties(qvlconsole PROPERTIES
   IMPORTED_LOCATION ${lib}/libqvlconsole.a
-  INTERFACE_INCLUDE_DIRECTORIES "${console};${console}/model;${console}/ui;${console}/res;${PROJECT_SOURCE_DIR}/shared"
-  INTERFACE_LINK_LIBRARIES "qvlclient;libjpeg-turbo::jpeg-static;comctl32;gdi32;user32;shell32;ole32;uuid")
+  INTERFACE_INCLUDE_DIRECTORIES "${console};${console}/ui;${console}/res"
+  INTERFACE_LINK_LIBRARIES "qvlmodel;qvlclient;libjpeg-turbo::jpeg-static;comctl32;gdi32;user32;shell32;ole32;uuid")
 add_dependencies(qvlconsole qvl_shipped)
 
 foreach(program qvlswap qvlsim)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "guarded.h"
 #include "qvldev.h"
 #include "simStore.h"
 
@@ -32,22 +33,23 @@ void record(SimState &s, uint32_t op, std::initializer_list<uint32_t> args, int3
 template <class Body>
 int32_t run(QvlSimOperation op, std::initializer_list<uint32_t> args, Body body)
 {
-    try {
-        StateLock lock;
-        SimState &s = lock.state();
-        int32_t result;
-        SimInjection &inj = s.injections[op];
-        if (inj.active) {
-            result = inj.result;
-            if (inj.remaining && --inj.remaining == 0) inj.active = 0;
-        } else {
-            result = body(s);
-        }
-        record(s, op, args, result);
-        return result;
-    } catch (...) {
-        return -1;
-    }
+    return qvl::GuardedCall(
+        "qvldev operation",
+        [&] {
+            StateLock lock;
+            SimState &s = lock.state();
+            int32_t result;
+            SimInjection &inj = s.injections[op];
+            if (inj.active) {
+                result = inj.result;
+                if (inj.remaining && --inj.remaining == 0) inj.active = 0;
+            } else {
+                result = body(s);
+            }
+            record(s, op, args, result);
+            return result;
+        },
+        [] { return int32_t{-1}; });
 }
 
 SimDisk *visibleDisk(SimState &s, DeviceId id)

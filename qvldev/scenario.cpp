@@ -23,219 +23,22 @@
 // A member's parent is the array that lists it unless parent= names something else (anything,
 // loops included: hostile driver data is part of what the console is tested with). Members may
 // be named before they are described. An array without capacity= gets one from its members.
+//
+// This file is the parser; scenarioWords.cpp the tokenizer, scenarioPrint.cpp the printer,
+// scenarioDemo.cpp the demo system.
 #include "scenario.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "scenarioWords.h"
+
 namespace qvlsim {
+
+using namespace scenario;
+
 namespace {
-
-struct ParseError {
-    std::string reason;
-};
-
-[[noreturn]] void fail(std::string reason) { throw ParseError{std::move(reason)}; }
-
-std::string hex(uint32_t v)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%X", static_cast<unsigned>(v));
-    return buf;
-}
-
-struct Word {
-    std::string key;
-    std::string value;
-    bool used = false;
-};
-
-bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// Splits a line into its item name and words; an empty item means a blank or comment line.
-void tokenize(std::string_view line, std::string &item, std::vector<Word> &words)
-{
-    size_t i = 0;
-    const size_t n = line.size();
-    auto skipBlanks = [&] {
-        while (i < n && blank(line[i])) ++i;
-    };
-    skipBlanks();
-    if (i == n || line[i] == '#') return;
-    while (i < n && !blank(line[i]) && line[i] != '#') item += line[i++];
-    if (item.find_first_of("=\"") != std::string::npos) fail("expected an item name, got '" + item + "'");
-    for (;;) {
-        skipBlanks();
-        if (i == n || line[i] == '#') return;
-        Word w;
-        while (i < n && !blank(line[i]) && line[i] != '=' && line[i] != '#') w.key += line[i++];
-        if (i == n || line[i] != '=') fail("expected key=value, got '" + w.key + "'");
-        if (w.key.empty()) fail("word without a name");
-        ++i;
-        if (i < n && line[i] == '"') {
-            ++i;
-            bool closed = false;
-            while (i < n) {
-                char c = line[i++];
-                if (c == '"') {
-                    closed = true;
-                    break;
-                }
-                if (c != '\\') {
-                    w.value += c;
-                    continue;
-                }
-                if (i == n) break;
-                char e = line[i++];
-                if (e == '"' || e == '\\') {
-                    w.value += e;
-                } else if (e == 'x' && i + 1 < n && hexDigit(line[i]) >= 0 && hexDigit(line[i + 1]) >= 0) {
-                    w.value += static_cast<char>(hexDigit(line[i]) * 16 + hexDigit(line[i + 1]));
-                    i += 2;
-                } else {
-                    fail("bad escape in " + w.key + "=");
-                }
-            }
-            if (!closed) fail("unterminated string in " + w.key + "=");
-            if (i < n && !blank(line[i]) && line[i] != '#') fail("blank expected after the string of " + w.key + "=");
-        } else {
-            while (i < n && !blank(line[i]) && line[i] != '#') {
-                if (line[i] == '"') fail("stray quote in " + w.key + "=");
-                w.value += line[i++];
-            }
-            if (w.value.empty()) fail("no value for " + w.key + "=");
-        }
-        for (const Word &other : words)
-            if (other.key == w.key) fail(w.key + "= given twice");
-        words.push_back(std::move(w));
-    }
-}
-
-bool parseNumber(const std::string &text, uint64_t &v)
-{
-    size_t i = 0;
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        i = 2;
-    }
-    if (i == text.size()) return false;
-    v = 0;
-    for (; i < text.size(); ++i) {
-        int d = hexDigit(text[i]);
-        if (d < 0 || d >= base) return false;
-        v = v * base + d;
-        if (v > 0xFFFFFFFFull) return false;
-    }
-    return true;
-}
-
-// The words of one item; each is taken at most once and leftovers are unknown words.
-class Words {
-public:
-    Words(std::string item, std::vector<Word> words) : item_(std::move(item)), words_(std::move(words)) {}
-
-    const Word *find(const char *key)
-    {
-        for (Word &w : words_)
-            if (w.key == key) {
-                w.used = true;
-                return &w;
-            }
-        return nullptr;
-    }
-    bool has(const char *key) const
-    {
-        for (const Word &w : words_)
-            if (w.key == key) return true;
-        return false;
-    }
-    const Word &need(const char *key)
-    {
-        const Word *w = find(key);
-        if (!w) fail(item_ + " needs " + key + "=");
-        return *w;
-    }
-    void checkAllUsed() const
-    {
-        for (const Word &w : words_)
-            if (!w.used) fail("unknown word '" + w.key + "' for " + item_);
-    }
-
-    static uint32_t number(const Word &w, uint32_t max)
-    {
-        uint64_t v;
-        if (!parseNumber(w.value, v)) fail("bad number '" + w.value + "' for " + w.key + "=");
-        if (v > max) fail(w.key + "=" + w.value + " out of range (max " + std::to_string(max) + ")");
-        return static_cast<uint32_t>(v);
-    }
-    // Decimal with an optional minus, or any 32-bit pattern in hex (0xC0000005).
-    static int32_t signedNumber(const Word &w)
-    {
-        bool negative = !w.value.empty() && w.value[0] == '-';
-        uint64_t v;
-        if (!parseNumber(negative ? w.value.substr(1) : w.value, v))
-            fail("bad number '" + w.value + "' for " + w.key + "=");
-        if (negative) {
-            if (v > 0x80000000ull) fail(w.key + "=" + w.value + " out of range");
-            return static_cast<int32_t>(-static_cast<int64_t>(v));
-        }
-        bool isHex = w.value.size() > 2 && (w.value[1] == 'x' || w.value[1] == 'X');
-        if (v > 0x7FFFFFFFull && !isHex) fail(w.key + "=" + w.value + " out of range");
-        return static_cast<int32_t>(static_cast<uint32_t>(v));
-    }
-    static std::vector<uint32_t> list(const Word &w, size_t maxCount, uint32_t max, const char *what)
-    {
-        std::vector<uint32_t> out;
-        size_t start = 0;
-        for (;;) {
-            size_t comma = w.value.find(',', start);
-            Word part{w.key, w.value.substr(start, comma == std::string::npos ? std::string::npos : comma - start)};
-            out.push_back(number(part, max));
-            if (comma == std::string::npos) break;
-            start = comma + 1;
-        }
-        if (out.size() > maxCount) fail("more than " + std::to_string(maxCount) + " " + what);
-        return out;
-    }
-    // Copies a text into its field, zero filled; limit is the most characters it may hold.
-    static void text(const Word &w, char *field, size_t size, size_t limit, char pad = '\0')
-    {
-        if (w.value.size() > limit)
-            fail(w.key + "= text too long (max " + std::to_string(limit) + " characters)");
-        std::memset(field, pad, size);
-        std::memcpy(field, w.value.data(), w.value.size());
-    }
-
-private:
-    std::string item_;
-    std::vector<Word> words_;
-};
-
-uint32_t optNumber(Words &w, const char *key, uint32_t max, uint32_t fallback)
-{
-    const Word *word = w.find(key);
-    return word ? Words::number(*word, max) : fallback;
-}
-
-bool flag(Words &w, const char *key) { return optNumber(w, key, 1, 0) != 0; }
-
-DeviceId deviceId(const Word &w)
-{
-    DeviceId id = Words::number(w, 0xFFFFFFFFu);
-    if (!qvl_valid_id(id)) fail(w.key + "=" + w.value + " is no device identifier");
-    return id;
-}
 
 bool idTaken(SimState &s, DeviceId id) { return findDisk(s, id) || findArray(s, id); }
 
@@ -290,14 +93,8 @@ SimDisk readDisk(Words &w, SimState &s, bool plugged)
     if (flag(w, "disabled")) d.status |= QVL_DISK_DISABLED;
     d.busy = flag(w, "busy");
     d.pending = flag(w, "pending") || plugged;
-    if (const Word *p = w.find("parent")) {
-        d.parentSet = 1;
-        d.parent = Words::number(*p, 0xFFFFFFFFu);
-    }
-    if (const Word *f = w.find("fail")) {
-        d.hasFail = 1;
-        d.fail = Words::signedNumber(*f);
-    }
+    optParent(w, d);
+    optFail(w, d);
     w.checkAllUsed();
     if (s.diskCount >= kMaxDisks) fail("too many disks");
     if (!idWord) d.id = freshId(s);
@@ -426,10 +223,7 @@ private:
         if (const Word *p = w.find("product")) Words::text(*p, c.product, sizeof c.product, sizeof c.product - 1);
         if (const Word *m = w.find("manufacturer"))
             Words::text(*m, c.manufacturer, sizeof c.manufacturer, sizeof c.manufacturer - 1);
-        if (const Word *f = w.find("fail")) {
-            c.hasFail = 1;
-            c.fail = Words::signedNumber(*f);
-        }
+        optFail(w, c);
         w.checkAllUsed();
         if (s_.controllerCount >= kMaxControllers)
             fail("too many controllers (max " + std::to_string(kMaxControllers) + ")");
@@ -451,10 +245,7 @@ private:
         if (h.described) fail("channel " + std::to_string(ci) + "/" + std::to_string(hi) + " given twice");
         h.ioPort = optNumber(w, "io", 0xFFFFFFFFu, 0);
         h.controlPort = optNumber(w, "control", 0xFFFFFFFFu, 0);
-        if (const Word *f = w.find("fail")) {
-            h.hasFail = 1;
-            h.fail = Words::signedNumber(*f);
-        }
+        optFail(w, h);
         w.checkAllUsed();
         h.described = 1;
     }
@@ -501,14 +292,8 @@ private:
         a.progress = optNumber(w, "progress", 0xFFFFFFFFu, 0);
         const Word *cap = w.find("capacity");
         if (cap) a.capacity = Words::number(*cap, 0xFFFFFFFFu);
-        if (const Word *p = w.find("parent")) {
-            a.parentSet = 1;
-            a.parent = Words::number(*p, 0xFFFFFFFFu);
-        }
-        if (const Word *f = w.find("fail")) {
-            a.hasFail = 1;
-            a.fail = Words::signedNumber(*f);
-        }
+        optParent(w, a);
+        optFail(w, a);
         w.checkAllUsed();
         if (s_.arrayCount >= kMaxArrays) fail("too many arrays (max " + std::to_string(kMaxArrays) + ")");
         arrays_.push_back({s_.arrayCount, lineNo, cap != nullptr});
@@ -520,54 +305,6 @@ private:
     bool capsSeen_ = false;
     std::vector<ArrayLine> arrays_;
 };
-
-void appendText(std::string &out, const char *key, const char *field, size_t size, char pad)
-{
-    size_t n = size;
-    while (n > 0 && field[n - 1] == pad) --n;
-    out += ' ';
-    out += key;
-    out += "=\"";
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char c = static_cast<unsigned char>(field[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    out += '"';
-}
-
-void appendNumber(std::string &out, const char *key, uint32_t v, bool asHex = false)
-{
-    out += ' ';
-    out += key;
-    out += '=';
-    out += asHex ? hex(v) : std::to_string(v);
-}
-
-void appendList(std::string &out, const char *key, const uint8_t *v, uint32_t n, bool asHex)
-{
-    if (n == 0) return;
-    out += ' ';
-    out += key;
-    out += '=';
-    for (uint32_t i = 0; i < n; ++i) {
-        if (i) out += ',';
-        out += asHex ? hex(v[i]) : std::to_string(v[i]);
-    }
-}
-
-void appendFail(std::string &out, uint8_t hasFail, int32_t code)
-{
-    if (hasFail) out += " fail=" + std::to_string(code);
-}
 
 }  // namespace
 
@@ -610,142 +347,5 @@ bool plugDisk(std::string_view words, SimState &s, DeviceId &id, std::string &er
     id = parser.plugged;
     return true;
 }
-
-std::string printScenario(const SimState &s)
-{
-    std::string out = "# Quorvel simulated RAID system\n";
-    const DriverCapabilities &c = s.caps;
-    out += "capabilities version=" + hex(static_cast<uint32_t>(s.version));
-    appendNumber(out, "max_controllers", c.maxControllers);
-    appendNumber(out, "features", c.features, true);
-    appendNumber(out, "flag_a", c.flagA);
-    appendNumber(out, "value_c", c.valueC);
-    appendNumber(out, "value_d", c.valueD);
-    appendNumber(out, "flag_b", c.flagB);
-    appendNumber(out, "value_e", c.valueE);
-    appendList(out, "types", c.typeCodes, s.typeCount, true);
-    appendList(out, "limits", c.typeLimits, s.limitCount, false);
-    out += '\n';
-    for (uint32_t i = 0; i < s.controllerCount; ++i) {
-        const SimController &k = s.controllers[i];
-        out += "controller";
-        appendNumber(out, "chip", k.chipCode);
-        appendNumber(out, "irq", k.irq);
-        appendNumber(out, "channels", k.channelCount);
-        appendText(out, "product", k.product, sizeof k.product, '\0');
-        appendText(out, "manufacturer", k.manufacturer, sizeof k.manufacturer, '\0');
-        appendFail(out, k.hasFail, k.fail);
-        out += '\n';
-        for (uint32_t h = 0; h < k.channelCount; ++h) {
-            const SimChannel &ch = k.channels[h];
-            if (!ch.described) continue;
-            out += "channel";
-            appendNumber(out, "controller", i);
-            appendNumber(out, "index", h);
-            appendNumber(out, "io", ch.ioPort, true);
-            appendNumber(out, "control", ch.controlPort, true);
-            appendFail(out, ch.hasFail, ch.fail);
-            out += '\n';
-        }
-    }
-    for (uint32_t i = 0; i < s.diskCount; ++i) {
-        const SimDisk &d = s.disks[i];
-        out += "disk";
-        appendNumber(out, "id", d.id, true);
-        appendNumber(out, "controller", d.controller);
-        appendNumber(out, "channel", d.channel);
-        appendNumber(out, "position", d.position);
-        switch (d.deviceType) {
-        case QVL_DEVTYPE_HDD: out += " type=hdd"; break;
-        case QVL_DEVTYPE_CDROM: out += " type=cdrom"; break;
-        case QVL_DEVTYPE_TAPE: out += " type=tape"; break;
-        default: appendNumber(out, "type", d.deviceType); break;
-        }
-        appendNumber(out, "capacity", d.capacity);
-        appendNumber(out, "mode", d.transferMode);
-        appendText(out, "model", d.model, sizeof d.model, ' ');
-        appendText(out, "revision", d.revision, sizeof d.revision, '\0');
-        const uint32_t named = QVL_DISK_BOOTABLE | QVL_DISK_IN_RACK | QVL_DISK_SPARE | QVL_DISK_DISABLED;
-        if (d.status & ~named) appendNumber(out, "status", d.status & ~named, true);
-        if (d.status & QVL_DISK_BOOTABLE) out += " bootable=1";
-        if (d.status & QVL_DISK_IN_RACK) out += " rack=1";
-        if (d.status & QVL_DISK_SPARE) out += " spare=1";
-        if (d.status & QVL_DISK_DISABLED) out += " disabled=1";
-        if (d.busy) out += " busy=1";
-        if (d.pending) out += " pending=1";
-        if (d.parentSet) appendNumber(out, "parent", d.parent, true);
-        appendFail(out, d.hasFail, d.fail);
-        out += '\n';
-    }
-    for (uint32_t i = 0; i < s.arrayCount; ++i) {
-        const SimArray &a = s.arrays[i];
-        out += "array";
-        appendNumber(out, "id", a.id, true);
-        appendText(out, "name", a.name, sizeof a.name, '\0');
-        uint32_t status = a.status;
-        switch (a.raidType) {
-        case QVL_RAID0: out += " level=0"; break;
-        case QVL_RAID1:
-            if (status & QVL_ARRAY_RAID15) {
-                out += " level=1.5";
-                status &= ~QVL_ARRAY_RAID15;
-            } else {
-                out += " level=1";
-            }
-            break;
-        case QVL_RAID5: out += " level=5"; break;
-        case QVL_JBOD: out += " level=jbod"; break;
-        default: appendNumber(out, "raid_code", a.raidType); break;
-        }
-        appendNumber(out, "block", a.blockSizeCode);
-        if (status) appendNumber(out, "status", status, true);
-        if (a.memberCount) {
-            out += " members=";
-            for (uint32_t m = 0; m < a.memberCount; ++m) {
-                if (m) out += ',';
-                out += hex(a.members[m]);
-            }
-        }
-        appendNumber(out, "progress", a.progress);
-        bool hasText = false;
-        for (char ch : a.text) hasText = hasText || ch != '\0';
-        if (hasText) appendText(out, "text", a.text, sizeof a.text, '\0');
-        appendNumber(out, "capacity", a.capacity);
-        if (a.parentSet) appendNumber(out, "parent", a.parent, true);
-        appendFail(out, a.hasFail, a.fail);
-        out += '\n';
-    }
-    return out;
-}
-
-// Revision bytes are stored as the drive reports them, in swapped pairs: ". 1 2 0 " reads 1.02.
-const char kDemoScenario[] =
-    "# Demo system: two controllers, a bootable mirror, a RAID 1/0, a disk in a drive rack,\n"
-    "# a CD-ROM, a spare, and free positions to plug disks into.\n"
-    "capabilities version=0x10002 max_controllers=4 features=0x09 flag_a=1 value_c=2 value_d=4 flag_b=1 value_e=8 types=0x01,0x02,0x03,0x07,0x12,0x21 limits=8,2,8,8,4,4\n"
-    "controller chip=3 irq=11 channels=2 product=\"QV-2000 ATA RAID\" manufacturer=\"Quorvel\"\n"
-    "channel controller=0 index=0 io=0xB800 control=0xB402\n"
-    "channel controller=0 index=1 io=0xB000 control=0xAC02\n"
-    "controller chip=5 irq=10 channels=4 product=\"QV-4000 ATA RAID\" manufacturer=\"Quorvel\"\n"
-    "channel controller=1 index=0 io=0xD800 control=0xD402\n"
-    "channel controller=1 index=1 io=0xD000 control=0xCC02\n"
-    "channel controller=1 index=2 io=0xC800 control=0xC402\n"
-    "channel controller=1 index=3 io=0xC000 control=0xBC02\n"
-    "# The bootable mirror and its disks.\n"
-    "disk id=0x101 controller=0 channel=0 position=0 capacity=78165360 mode=13 model=\"QVD-4080 ATA DISK\" revision=\". 1 2 0 \" bootable=1\n"
-    "disk id=0x102 controller=0 channel=1 position=0 capacity=78165360 mode=13 model=\"QVD-4080 ATA DISK\" revision=\". 1 2 0 \" bootable=1\n"
-    "array id=0x201 name=\"System\" level=1 block=7 status=0x10 members=0x101,0x102\n"
-    "disk id=0x103 controller=0 channel=0 position=1 type=cdrom mode=4 model=\"QV CD-ROM 52X\" revision=\". 2 0 1 \"\n"
-    "disk id=0x104 controller=0 channel=1 position=1 capacity=78165360 mode=13 model=\"QVD-4080 ATA DISK\" revision=\". 1 2 0 \" spare=1\n"
-    "# RAID 1/0: a stripe over two mirrors.\n"
-    "disk id=0x111 controller=1 channel=0 position=0 capacity=156301488 mode=14 model=\"QVD-8160 ATA DISK\" revision=\". 3 0 1 \"\n"
-    "disk id=0x112 controller=1 channel=1 position=0 capacity=156301488 mode=14 model=\"QVD-8160 ATA DISK\" revision=\". 3 0 1 \"\n"
-    "disk id=0x113 controller=1 channel=2 position=0 capacity=156301488 mode=14 model=\"QVD-8160 ATA DISK\" revision=\". 3 0 1 \"\n"
-    "disk id=0x114 controller=1 channel=3 position=0 capacity=156301488 mode=14 model=\"QVD-8160 ATA DISK\" revision=\". 3 0 1 \"\n"
-    "array id=0x211 name=\"Mirror A\" level=1 block=7 members=0x111,0x112\n"
-    "array id=0x212 name=\"Mirror B\" level=1 block=7 members=0x113,0x114\n"
-    "array id=0x210 name=\"Data\" level=0 block=7 members=0x211,0x212\n"
-    "# A single disk in a drive rack, ready to be unplugged; 1/1/1 and 1/3/1 stay free.\n"
-    "disk id=0x115 controller=1 channel=2 position=1 capacity=117231408 mode=13 model=\"QVD-6120 ATA DISK\" revision=\". 1 0 5 \" rack=1\n";
 
 }  // namespace qvlsim

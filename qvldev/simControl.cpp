@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "guarded.h"
 #include "scenario.h"
 #include "simStore.h"
 
@@ -51,11 +52,7 @@ const char *const kOperationNames[QVLSIM_OP_COUNT] = {
 template <class Body>
 int32_t guarded(Body body)
 {
-    try {
-        return body();
-    } catch (...) {
-        return -1;
-    }
+    return qvl::GuardedCall("qvlsim control", body, [] { return int32_t{-1}; });
 }
 
 }  // namespace
@@ -64,41 +61,47 @@ extern "C" {
 
 int32_t QVLSIMAPI qvlsim_load_text(const char *text, const char *source, char *error, uint32_t errorSize)
 {
-    try {
-        if (!text) {
-            putError("no scenario text", error, errorSize);
+    return qvl::GuardedCall(
+        "qvlsim_load_text",
+        [&]() -> int32_t {
+            if (!text) {
+                putError("no scenario text", error, errorSize);
+                return -1;
+            }
+            // Parse aside, then swap in whole: a refused scenario leaves nothing behind.
+            auto scratch = std::make_unique<SimState>();
+            std::string reason;
+            if (!parseScenario(text, source, *scratch, reason)) {
+                putError(reason, error, errorSize);
+                return -1;
+            }
+            StateLock lock;
+            lock.state() = *scratch;
+            putError("", error, errorSize);
+            return 0;
+        },
+        [&]() -> int32_t {
+            putError("out of memory", error, errorSize);
             return -1;
-        }
-        // Parse aside, then swap in whole: a refused scenario leaves nothing behind.
-        auto scratch = std::make_unique<SimState>();
-        std::string reason;
-        if (!parseScenario(text, source, *scratch, reason)) {
-            putError(reason, error, errorSize);
-            return -1;
-        }
-        StateLock lock;
-        lock.state() = *scratch;
-        putError("", error, errorSize);
-        return 0;
-    } catch (...) {
-        putError("out of memory", error, errorSize);
-        return -1;
-    }
+        });
 }
 
 int32_t QVLSIMAPI qvlsim_load_file(const char *path, char *error, uint32_t errorSize)
 {
-    try {
-        std::string text, reason;
-        if (!path || !readWholeFile(path, text, reason)) {
-            putError(path ? reason : "no file name", error, errorSize);
+    return qvl::GuardedCall(
+        "qvlsim_load_file",
+        [&]() -> int32_t {
+            std::string text, reason;
+            if (!path || !readWholeFile(path, text, reason)) {
+                putError(path ? reason : "no file name", error, errorSize);
+                return -1;
+            }
+            return qvlsim_load_text(text.c_str(), path, error, errorSize);
+        },
+        [&]() -> int32_t {
+            putError("out of memory", error, errorSize);
             return -1;
-        }
-        return qvlsim_load_text(text.c_str(), path, error, errorSize);
-    } catch (...) {
-        putError("out of memory", error, errorSize);
-        return -1;
-    }
+        });
 }
 
 int32_t QVLSIMAPI qvlsim_state_error(char *error, uint32_t errorSize)
@@ -116,36 +119,42 @@ int32_t QVLSIMAPI qvlsim_reset(void) { return qvlsim_load_text(kDemoScenario, "d
 
 int32_t QVLSIMAPI qvlsim_show(char *buffer, uint32_t size)
 {
-    try {
-        std::string text;
-        {
-            StateLock lock;
-            text = printScenario(lock.state());
-        }
-        if (buffer && size > text.size()) std::memcpy(buffer, text.c_str(), text.size() + 1);
-        return static_cast<int32_t>(text.size());
-    } catch (...) {
-        return -1;
-    }
+    return qvl::GuardedCall(
+        "qvlsim_show",
+        [&]() -> int32_t {
+            std::string text;
+            {
+                StateLock lock;
+                text = printScenario(lock.state());
+            }
+            if (buffer && size > text.size()) std::memcpy(buffer, text.c_str(), text.size() + 1);
+            return static_cast<int32_t>(text.size());
+        },
+        [&]() -> int32_t {
+            return -1;
+        });
 }
 
 int32_t QVLSIMAPI qvlsim_plug(const char *words, DeviceId *id, char *error, uint32_t errorSize)
 {
-    try {
-        StateLock lock;
-        DeviceId made = QVL_NO_DEVICE;
-        std::string reason;
-        if (!plugDisk(words ? words : "", lock.state(), made, reason)) {
-            putError(reason, error, errorSize);
+    return qvl::GuardedCall(
+        "qvlsim_plug",
+        [&]() -> int32_t {
+            StateLock lock;
+            DeviceId made = QVL_NO_DEVICE;
+            std::string reason;
+            if (!plugDisk(words ? words : "", lock.state(), made, reason)) {
+                putError(reason, error, errorSize);
+                return -1;
+            }
+            if (id) *id = made;
+            putError("", error, errorSize);
+            return 0;
+        },
+        [&]() -> int32_t {
+            putError("out of memory", error, errorSize);
             return -1;
-        }
-        if (id) *id = made;
-        putError("", error, errorSize);
-        return 0;
-    } catch (...) {
-        putError("out of memory", error, errorSize);
-        return -1;
-    }
+        });
 }
 
 int32_t QVLSIMAPI qvlsim_pull(DeviceId id)

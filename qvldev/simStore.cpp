@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "owned.h"
 #include "scenario.h"
 
 namespace qvlsim {
@@ -26,7 +27,7 @@ public:
         return store;
     }
 
-    HANDLE mutex() const { return mutex_; }
+    HANDLE mutex() const { return mutex_.get(); }
     SimState *state() const { return state_; }
 
 private:
@@ -40,41 +41,40 @@ private:
             return;
         }
         std::string base = "qvldev-" + instance;
-        mutex_ = CreateMutexA(nullptr, FALSE, (base + "-lock").c_str());
+        mutex_.reset(CreateMutexA(nullptr, FALSE, (base + "-lock").c_str()));
         char temp[MAX_PATH];
         DWORD n = GetTempPathA(sizeof temp, temp);
         std::string path = (n > 0 && n < sizeof temp ? std::string(temp, n) : std::string()) + base + ".state";
-        file_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (mutex_ && file_ != INVALID_HANDLE_VALUE) {
-            mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READWRITE, 0, sizeof(SimState), (base + "-state").c_str());
+        file_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (mutex_ && file_) {
+            mapping_.reset(CreateFileMappingA(file_.get(), nullptr, PAGE_READWRITE, 0, sizeof(SimState),
+                                              (base + "-state").c_str()));
             if (mapping_)
-                state_ = static_cast<SimState *>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SimState)));
+                view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SimState)));
+            state_ = static_cast<SimState *>(view_.get());
         }
         if (!state_) privateState(("cannot map the state file " + path).c_str());
     }
 
-    ~Store()
-    {
-        if (state_ && mapping_) UnmapViewOfFile(state_);
-        if (mapping_) CloseHandle(mapping_);
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-        if (mutex_) CloseHandle(mutex_);
-    }
-
     void privateState(const char *reason)
     {
-        if (!mutex_) mutex_ = CreateMutexA(nullptr, FALSE, nullptr);
+        if (!mutex_) mutex_.reset(CreateMutexA(nullptr, FALSE, nullptr));
         own_ = std::make_unique<SimState>();
         state_ = own_.get();
         initEmpty(*state_);
         lstrcpynA(state_->error, reason, sizeof state_->error);
     }
 
-    HANDLE mutex_ = nullptr;               // owned
-    HANDLE file_ = INVALID_HANDLE_VALUE;   // owned
-    HANDLE mapping_ = nullptr;             // owned
-    SimState *state_ = nullptr;            // view of mapping_, or own_
+    struct ViewTraits {
+        static void Close(void *view) { UnmapViewOfFile(view); }
+    };
+    // Closed in the reverse order: the view, the mapping, the file, the mutex.
+    qvl::Handle mutex_;
+    qvl::FileHandle file_;
+    qvl::Handle mapping_;
+    qvl::Owned<void *, ViewTraits> view_;
+    SimState *state_ = nullptr;            // view_, or own_
     std::unique_ptr<SimState> own_;
 };
 
@@ -82,9 +82,9 @@ private:
 
 bool readWholeFile(const char *path, std::string &text, std::string &error)
 {
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    qvl::FileHandle h(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) {
         error = std::string(path) + ": cannot open (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
@@ -92,14 +92,14 @@ bool readWholeFile(const char *path, std::string &text, std::string &error)
     char buf[4096];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(h, buf, sizeof buf, &got, nullptr) != 0) && got > 0) {
+    while ((ok = ReadFile(h.get(), buf, sizeof buf, &got, nullptr) != 0) && got > 0) {
         text.append(buf, got);
         if (text.size() > (16u << 20)) {
             ok = false;
             break;
         }
     }
-    CloseHandle(h);
+    h.reset();
     if (!ok) {
         error = std::string(path) + ": cannot read";
         return false;

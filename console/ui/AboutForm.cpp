@@ -13,28 +13,21 @@ const char *const MakerWebAddress = "http://www.example.com/quorvel/";
 
 namespace {
 
-HFONT MakeFont(int height, int weight, bool underline, const char *face = "MS Sans Serif")
-{
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
 void DrawLabel(HDC dc, HFONT font, COLORREF colour, RECT rc, const char *text, UINT format = DT_LEFT | DT_TOP)
 {
-    HGDIOBJ old = SelectObject(dc, font);
+    qvl::Selected selected(dc, font);
     SetTextColor(dc, colour);
     DrawTextA(dc, text, -1, &rc, format | DT_NOPREFIX);
-    SelectObject(dc, old);
 }
 
 } // namespace
 
 TDlgAbout::TDlgAbout(qvl::Window &owner) : Owner(owner)
 {
-    FormFont.reset(MakeFont(-11, FW_NORMAL, false));
-    TitleFont.reset(MakeFont(-19, FW_BOLD, false));
-    MakerFont.reset(MakeFont(-12, FW_NORMAL, false));
-    LinkFont.reset(MakeFont(-12, FW_NORMAL, true));
+    FormFont = qvl::MakeFont(-11);
+    TitleFont = qvl::MakeFont(-19, FW_BOLD);
+    MakerFont = qvl::MakeFont(-12);
+    LinkFont = qvl::MakeFont(-12, FW_NORMAL, true);
     Logo.reset(static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_MAKERLOGO), IMAGE_BITMAP, 0, 0, 0)));
 
@@ -117,17 +110,6 @@ void TDlgAbout::Paint(HDC dc)
 LRESULT TDlgAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_PAINT: {
-        qvl::PaintScope paint(hwnd());
-        Paint(paint.dc());
-        return 0;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK)
-            Button1Click();
-        else if (LOWORD(wParam) == IDCANCEL)
-            Close(IDCANCEL);
-        return 0;
     case WM_SETCURSOR: {
         POINT pt;
         GetCursorPos(&pt);
@@ -148,5 +130,14 @@ LRESULT TDlgAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         Close(IDCANCEL);
         return 0;
     }
-    return Default(msg, wParam, lParam);
+    return Window::HandleMessage(msg, wParam, lParam);
+}
+
+bool TDlgAbout::OnCommand(UINT id, UINT, HWND)
+{
+    if (id == IDOK)
+        Button1Click();
+    else if (id == IDCANCEL)
+        Close(IDCANCEL);
+    return true;
 }

@@ -14,6 +14,7 @@ extern const char *const MakerWebAddress;
 class TDlgAbout : public qvl::Window {
 public:
     explicit TDlgAbout(qvl::Window &owner);
+    ~TDlgAbout() override { Destroy(); }
     // Runs the dialog's own modal loop (the owner is disabled meanwhile); returns the modal
     // result: 1 for OK, 2 when it was closed otherwise.
     int ShowModal();
@@ -28,11 +29,14 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool PaintsItself() const override { return true; }
+    void OnPaint(HDC dc) override { Paint(dc); }
     void Paint(HDC dc);
 
     qvl::Window &Owner;
     int ModalResult = 0;
-    qvl::Owned<HFONT, qvl::GdiObjectTraits> FormFont, TitleFont, MakerFont, LinkFont;
+    qvl::Font FormFont, TitleFont, MakerFont, LinkFont;
     qvl::Bitmap Logo;
 };
 

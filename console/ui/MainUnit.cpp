@@ -42,8 +42,7 @@ TMainForm::TMainForm() : BeepTimer(1000, [this] { BeepTimerTimer(); })
     MainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
     menuFile = GetSubMenu(MainMenu, 0);
     SysTrayMenu.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAYMENU)));
-    Font.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    Font = qvl::MakeFont(-11);
     backImage = LoadJpegResource(instance, IDR_BACKIMAGE);
     TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 
@@ -76,10 +75,12 @@ void TMainForm::FormCreate()
 
 void TMainForm::CreateServerMan() { ServerMan = std::make_unique<TServerMan>(*this); }
 
+TRAIDSystem *TMainForm::System() const { return ServerMan ? ServerMan->GetSystem() : nullptr; }
+
 void TMainForm::StartUp()
 {
     if (PageToCreate) {
-        CurrentPage = PageToCreate(*this);
+        CurrentPage = PageToCreate(*this, *this);
         if (CurrentPage && CurrentPage->hwnd()) {
             RECT rc;
             GetClientRect(hwnd(), &rc);

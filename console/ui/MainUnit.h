@@ -20,7 +20,6 @@
 
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;   // 1124
 constexpr UINT WM_SHOW_INSTANCE = WM_USER + 103; // 1127
-constexpr UINT UM_SELCHANGE = WM_USER + 106;     // 1130
 
 extern const char *const ApplicationTitle; // "Quorvel Hot-Swap Utility"
 extern const char *const TrayTip;
@@ -29,7 +28,7 @@ extern const char *const HelpFile;         // "QSWAP.CHM"
 // The form's own menu commands are in resource.h; pages take theirs from here on.
 constexpr UINT FirstPageCommand = 200;
 
-class TMainForm : public qvl::Window {
+class TMainForm : public qvl::Window, public TPageHost {
 public:
     static constexpr int MaxDialogs = 5;
 
@@ -50,8 +49,13 @@ public:
     void SetTrayIcon(DWORD command);
 
     // Menu items of pages: the window owns them and routes their commands.
-    qvl::MenuItem *CreateMenuItem(const std::string &caption);
-    void FreeMenuItem(qvl::MenuItem *item);
+    qvl::MenuItem *CreateMenuItem(const std::string &caption) override;
+    void FreeMenuItem(qvl::MenuItem *item) override;
+    // The rest of what pages ask of their host.
+    TRAIDSystem *System() const override;
+    HMENU FileMenu() const override { return menuFile; }
+    void HideOperationMenu() override { MenuOperation.SetVisible(false); }
+    HBITMAP BackImage() const override { return backImage.get(); }
 
     // Handlers, named after their components.
     void FormCreate();
@@ -75,7 +79,7 @@ public:
     qvl::MenuItem MenuOperation{0, "Operation"};
     qvl::Timer BeepTimer;
     qvl::Bitmap backImage;       // the JPEG picture the information panels show
-    qvl::Owned<HFONT, qvl::GdiObjectTraits> Font; // MS Sans Serif, 8 points
+    qvl::Font Font; // MS Sans Serif, 8 points
     std::unique_ptr<TfrmPageBase> CurrentPage;
     std::unique_ptr<TServerMan> ServerMan;
     std::array<HWND, MaxDialogs> DialogStack{};

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "classic.h"
+#include "guarded.h"
 
 namespace {
 constexpr UINT_PTR SubclassId = 1;
@@ -40,7 +41,15 @@ void TRTreeView::FocusNextTabStop(HWND from, bool previous)
         SetFocus(next);
 }
 
-LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
+LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self)
+{
+    return qvl::GuardedCall(
+        "tree subclass", [&] { return Subclassed(hwnd, msg, wParam, lParam, id, self); },
+        [&] { return qvl::DefSubclass(hwnd, msg, wParam, lParam); });
+}
+
+LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
 {
     auto *tree = reinterpret_cast<TRTreeView *>(self);
     switch (msg) {

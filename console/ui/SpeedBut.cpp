@@ -164,20 +164,9 @@ void TSpeedButtonRollOver::MouseLeave()
     }
 }
 
-void TSpeedButtonRollOver::Paint(HDC dc)
+// What lies under the button: the parent's surface where it draws one, else the button face.
+void TSpeedButtonRollOver::PaintParentSurface(HDC m, const RECT &r) const
 {
-    RECT r;
-    GetClientRect(hwnd(), &r);
-    const int w = r.right, h = r.bottom;
-    if (w <= 0 || h <= 0)
-        return;
-    // Paint off screen: the parent's surface first, then the face, in one blit.
-    HBITMAP surface = CreateCompatibleBitmap(dc, w, h);
-    if (!surface)
-        return;
-    qvl::Bitmap surfaceOwner(surface);
-    qvl::BitmapDC mem(surface);
-    HDC m = mem.get();
     FillRect(m, &r, GetSysColorBrush(COLOR_BTNFACE));
     if (HWND parent = GetParent(hwnd())) {
         POINT origin{0, 0};
@@ -187,6 +176,38 @@ void TSpeedButtonRollOver::Paint(HDC dc)
         SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(m), PRF_CLIENT);
         SetViewportOrgEx(m, old.x, old.y, nullptr);
     }
+}
+
+// Glyph and caption centred together, side by side or one above the other, 4 pixels apart.
+TSpeedButtonRollOver::Places TSpeedButtonRollOver::Place(int w, int h, SIZE glyph, SIZE text) const
+{
+    const int spacing = glyph.cx && text.cx ? 4 : 0;
+    Places at{};
+    if (GlyphLayout == Layout::GlyphRight) {
+        const int total = text.cx + spacing + glyph.cx;
+        at.text = POINT{(w - total) / 2, (h - text.cy) / 2};
+        at.glyph = POINT{at.text.x + text.cx + spacing, (h - glyph.cy) / 2};
+    } else {
+        const int total = glyph.cy + spacing + text.cy;
+        at.glyph = POINT{(w - glyph.cx) / 2, (h - total) / 2};
+        at.text = POINT{(w - text.cx) / 2, at.glyph.y + glyph.cy + spacing};
+    }
+    return at;
+}
+
+void TSpeedButtonRollOver::Paint(HDC dc)
+{
+    RECT r;
+    GetClientRect(hwnd(), &r);
+    const int w = r.right, h = r.bottom;
+    if (w <= 0 || h <= 0)
+        return;
+    // Paint off screen: the parent's surface first, then the face, in one blit.
+    qvl::DoubleBuffer buffer(dc, w, h);
+    const HDC m = buffer.dc();
+    if (!m)
+        return;
+    PaintParentSurface(m, r);
     const bool enabled = Enabled();
     const bool sunken = DownState || (Capturing && enabled);
     if (sunken)
@@ -194,7 +215,7 @@ void TSpeedButtonRollOver::Paint(HDC dc)
     else if (Tracking && enabled)
         DrawEdge(m, &r, BDR_RAISEDINNER, BF_RECT);
 
-    HGDIOBJ oldFont = SelectObject(m, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
+    qvl::Selected font(m, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
     SIZE text{0, 0};
     if (!CaptionText.empty()) {
         RECT calc{0, 0, w, h};
@@ -202,22 +223,9 @@ void TSpeedButtonRollOver::Paint(HDC dc)
         text = SIZE{calc.right - calc.left, calc.bottom - calc.top};
     }
     const SIZE glyph = qvl::PictureSize(Displayed);
-    const int spacing = glyph.cx && text.cx ? 4 : 0;
     const int shift = sunken ? 1 : 0;
-    int gx, gy, tx, ty;
-    if (GlyphLayout == Layout::GlyphRight) {
-        const int total = text.cx + spacing + glyph.cx;
-        tx = (w - total) / 2;
-        ty = (h - text.cy) / 2;
-        gx = tx + text.cx + spacing;
-        gy = (h - glyph.cy) / 2;
-    } else {
-        const int total = glyph.cy + spacing + text.cy;
-        gx = (w - glyph.cx) / 2;
-        gy = (h - total) / 2;
-        tx = (w - text.cx) / 2;
-        ty = gy + glyph.cy + spacing;
-    }
+    const Places at = Place(w, h, glyph, text);
+    const int gx = at.glyph.x, gy = at.glyph.y, tx = at.text.x, ty = at.text.y;
     if (Displayed) {
         qvl::BitmapDC g(Displayed);
         qvl::TransparentCopy(m, gx + shift, gy + shift, glyph.cx, glyph.cy, g.get(), 0, 0, glyph.cx, glyph.cy,
@@ -233,8 +241,32 @@ void TSpeedButtonRollOver::Paint(HDC dc)
             DrawFocusRect(m, &tr);
         }
     }
-    SelectObject(m, oldFont);
-    BitBlt(dc, 0, 0, w, h, m, 0, 0, SRCCOPY);
+    buffer.Flush();
+}
+
+void TSpeedButtonRollOver::ButtonDown()
+{
+    if (Enabled()) {
+        Capturing = true;
+        SetCapture(hwnd());
+        InvalidateRect(hwnd(), nullptr, FALSE);
+    }
+    MouseDown();
+}
+
+// Space and Enter click, Tab moves on; false for every other key.
+bool TSpeedButtonRollOver::KeyDown(WPARAM key)
+{
+    if (key == VK_SPACE || key == VK_RETURN) {
+        if (Enabled() && OnClick)
+            OnClick();
+        return true;
+    }
+    if (key == VK_TAB) {
+        TRTreeView::FocusNextTabStop(hwnd(), GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
+    return false;
 }
 
 LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -242,12 +274,7 @@ LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPar
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (Enabled()) {
-            Capturing = true;
-            SetCapture(hwnd());
-            InvalidateRect(hwnd(), nullptr, FALSE);
-        }
-        MouseDown();
+        ButtonDown();
         return 0;
     case WM_LBUTTONUP:
         MouseUp(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -271,15 +298,8 @@ LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPar
             OnClick();
         return 0;
     case WM_KEYDOWN:
-        if (wParam == VK_SPACE || wParam == VK_RETURN) {
-            if (Enabled() && OnClick)
-                OnClick();
+        if (KeyDown(wParam))
             return 0;
-        }
-        if (wParam == VK_TAB) {
-            TRTreeView::FocusNextTabStop(hwnd(), GetKeyState(VK_SHIFT) < 0);
-            return 0;
-        }
         break;
     case WM_SYSCHAR:
         if (ClickMnemonic(static_cast<char>(wParam)))
@@ -292,11 +312,6 @@ LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPar
         break;
     case WM_ERASEBKGND:
         return 1; // Paint covers everything
-    case WM_PAINT: {
-        qvl::PaintScope paint(hwnd());
-        Paint(paint.dc());
-        return 0;
-    }
     case WM_PRINTCLIENT:
         Paint(reinterpret_cast<HDC>(wParam));
         return 0;

@@ -18,6 +18,7 @@ public:
     // A flat button; it draws its parent's surface under itself, so a picture behind it
     // shows through. `parent` must answer WM_PRINTCLIENT with its own painting.
     TSpeedButtonRollOver(HWND parent, int x, int y, int width, int height);
+    ~TSpeedButtonRollOver() override { Destroy(); }
 
     // Copies the picture and shows it: the glyph at rest.
     void SetGlyphUp(HBITMAP picture);
@@ -57,6 +58,8 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool PaintsItself() const override { return true; }
+    void OnPaint(HDC dc) override { Paint(dc); }
     void Show(qvl::Bitmap &glyph);
     static bool Empty(const qvl::Bitmap &glyph) { return qvl::PictureSize(glyph.get()).cx == 0; }
     void MouseDown();
@@ -64,6 +67,13 @@ private:
     void MouseMove();
     void MouseLeave();
     void Paint(HDC dc);
+    void PaintParentSurface(HDC m, const RECT &r) const;
+    void ButtonDown();
+    bool KeyDown(WPARAM key);
+    struct Places {
+        POINT glyph, text;
+    };
+    Places Place(int w, int h, SIZE glyph, SIZE text) const;
 
     HBITMAP Displayed = nullptr; // not owned: one of the three glyphs
     std::string CaptionText;

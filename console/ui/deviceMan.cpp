@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "MainUnit.h"
 #include "classic.h"
 #include "dmPub.h"
+#include "guarded.h"
 #include "model/systemUnit.h"
 
 namespace {
@@ -28,7 +28,9 @@ void Enable(const TfrmPageBase &page, int index, bool enabled)
 
 // The toolbar as a tab stop: with the focus, its hot button is the one that arrows move and
 // Space or Enter press (the control does both); Tab leaves it.
-LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
+
+LRESULT ToolBarKeysUnguarded(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_GETDLGCODE:
@@ -64,18 +66,25 @@ LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, U
     return qvl::DefSubclass(bar, msg, wParam, lParam);
 }
 
-} // namespace
-
-std::unique_ptr<TfrmPageBase> TfrmDeviceMan::CreatePage(qvl::Window &owner)
+LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
-    return std::make_unique<TfrmDeviceMan>(owner);
+    return qvl::GuardedCall(
+        "toolbar subclass", [&] { return ToolBarKeysUnguarded(bar, msg, wParam, lParam); },
+        [&] { return qvl::DefSubclass(bar, msg, wParam, lParam); });
 }
 
-TfrmDeviceMan::TfrmDeviceMan(qvl::Window &owner) : TfrmPageBase(owner)
+} // namespace
+
+std::unique_ptr<TfrmPageBase> TfrmDeviceMan::CreatePage(qvl::Window &owner, TPageHost &host)
+{
+    return std::make_unique<TfrmDeviceMan>(owner, host);
+}
+
+TfrmDeviceMan::TfrmDeviceMan(qvl::Window &owner, TPageHost &host) : TfrmPageBase(owner, host)
 {
     CreateToolBar();
-    InitPage(owner);
-    DeviceView = std::make_unique<TfrmDeviceView>(*this);
+    InitPage(&host);
+    DeviceView = std::make_unique<TfrmDeviceView>(*this, host);
     DeviceView->SetViewKind(0);
     ShowWindow(DeviceView->hwnd(), SW_SHOWNA);
     Layout();
@@ -131,30 +140,25 @@ void TfrmDeviceMan::CreateToolBar()
     unplugBtn = unplugBtnId;
 }
 
-void TfrmDeviceMan::InitPage(qvl::Window &owner)
+void TfrmDeviceMan::InitPage(TPageHost *host)
 {
-    auto *main = dynamic_cast<TMainForm *>(&owner);
-    if (!main)
+    if (!host)
         return;
     static const char *const captions[ItemCount] = {"Rescan Devices", "-", "Advanced Setting", "Unplug"};
     MenuItems.assign(ItemCount, nullptr);
     for (int i = 0; i < ItemCount; ++i)
-        MenuItems[i] = main->CreateMenuItem(captions[i]);
+        MenuItems[i] = host->CreateMenuItem(captions[i]);
     MenuItemCount = ItemCount;
     MenuItems[ItemRescan]->OnClick = [this] { RescanClick(); };
     MenuItems[ItemUnplug]->OnClick = [this] { UnplugClick(); };
     // "Advanced Setting" has nothing to open: it stays hidden and only follows the selection.
     MenuItems[ItemSeparator]->SetVisible(false);
     MenuItems[ItemAdvanced]->SetVisible(false);
-    MenuItems[ItemUnplug]->InsertInto(main->menuFile, 0);
-    MenuItems[ItemRescan]->InsertInto(main->menuFile, 0);
+    MenuItems[ItemUnplug]->InsertInto(host->FileMenu(), 0);
+    MenuItems[ItemRescan]->InsertInto(host->FileMenu(), 0);
     // The buttons follow their items.
-    MenuItems[ItemRescan]->OnEnabledChanged = [this](bool enabled) {
-        SendMessageA(ToolBar1, TB_ENABLEBUTTON, RescanBtn, MAKELONG(enabled, 0));
-    };
-    MenuItems[ItemUnplug]->OnEnabledChanged = [this](bool enabled) {
-        SendMessageA(ToolBar1, TB_ENABLEBUTTON, unplugBtn, MAKELONG(enabled, 0));
-    };
+    MenuItems[ItemRescan]->OnEnabledChanged = [this](bool) { EnableButton(ItemRescan); };
+    MenuItems[ItemUnplug]->OnEnabledChanged = [this](bool) { EnableButton(ItemUnplug); };
 }
 
 const char *TfrmDeviceMan::HintOf(UINT button) const
@@ -192,7 +196,7 @@ void TfrmDeviceMan::SetActive(bool active)
 
 void TfrmDeviceMan::UpdateActions(bool selectionAware)
 {
-    TRAIDSystem *system = CurrentSystem();
+    TRAIDSystem *system = Host.System();
     if (!system) {
         Enable(*this, ItemRescan, false);
         Enable(*this, ItemAdvanced, false);
@@ -210,21 +214,26 @@ void TfrmDeviceMan::UpdateActions(bool selectionAware)
         Enable(*this, ItemUnplug, unplug);
         Enable(*this, ItemRescan, true);
     }
-    const qvl::MenuItem *rescan = Item(*this, ItemRescan);
-    const qvl::MenuItem *unplugItem = Item(*this, ItemUnplug);
-    SendMessageA(ToolBar1, TB_ENABLEBUTTON, RescanBtn, MAKELONG(rescan && rescan->Enabled(), 0));
-    SendMessageA(ToolBar1, TB_ENABLEBUTTON, unplugBtn, MAKELONG(unplugItem && unplugItem->Enabled(), 0));
+    EnableButton(ItemRescan);
+    EnableButton(ItemUnplug);
+}
+
+void TfrmDeviceMan::EnableButton(int item)
+{
+    const qvl::MenuItem *menuItem = Item(*this, item);
+    const UINT button = item == ItemRescan ? RescanBtn : unplugBtn;
+    SendMessageA(ToolBar1, TB_ENABLEBUTTON, button, MAKELONG(menuItem && menuItem->Enabled(), 0));
 }
 
 void TfrmDeviceMan::RescanClick()
 {
-    if (TRAIDSystem *system = CurrentSystem())
+    if (TRAIDSystem *system = Host.System())
         system->Rescan(); // its reload refreshes this page
 }
 
 void TfrmDeviceMan::UnplugClick()
 {
-    TRAIDSystem *system = CurrentSystem();
+    TRAIDSystem *system = Host.System();
     const TDeviceBase *object = system && DeviceView ? DeviceView->SelectedObject() : nullptr;
     if (!object || object->Kind != KindDevice)
         return;
@@ -251,9 +260,6 @@ void TfrmDeviceMan::Layout()
 LRESULT TfrmDeviceMan::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_SIZE:
-        Layout();
-        return 0;
     case WM_SETFOCUS:
         if (DeviceView)
             SetFocus(DeviceView->hwnd());
@@ -261,45 +267,57 @@ LRESULT TfrmDeviceMan::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_SELCHANGE:
         UpdateActions(true);
         return 0;
-    case WM_COMMAND:
-        if (reinterpret_cast<HWND>(lParam) == ToolBar1 && ToolBar1) {
-            const UINT id = LOWORD(wParam);
-            if (qvl::MenuItem *item = Item(*this, id == RescanBtn ? ItemRescan : id == unplugBtn ? ItemUnplug : -1))
-                item->Click();
-            return 0;
-        }
-        break;
-    case WM_NOTIFY: {
-        auto *header = reinterpret_cast<NMHDR *>(lParam);
-        if (header->code == TTN_GETDISPINFOA) {
-            auto *info = reinterpret_cast<NMTTDISPINFOA *>(lParam);
-            lstrcpynA(info->szText, HintOf(static_cast<UINT>(header->idFrom)), sizeof info->szText);
-            info->lpszText = info->szText;
-            return 0;
-        }
-        if (header->code == TTN_GETDISPINFOW) {
-            auto *info = reinterpret_cast<NMTTDISPINFOW *>(lParam);
-            MultiByteToWideChar(CP_ACP, 0, HintOf(static_cast<UINT>(header->idFrom)), -1, info->szText,
-                                static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
-            info->szText[sizeof info->szText / sizeof info->szText[0] - 1] = 0;
-            info->lpszText = info->szText;
-            return 0;
-        }
-        if (header->hwndFrom == ToolBar1 && header->code == NM_CUSTOMDRAW) {
-            auto *draw = reinterpret_cast<NMCUSTOMDRAW *>(lParam);
-            if (draw->dwDrawStage == CDDS_PREPAINT)
-                return CDRF_NOTIFYPOSTPAINT;
-            if (draw->dwDrawStage == CDDS_POSTPAINT) {
-                RECT r;
-                GetClientRect(ToolBar1, &r);
-                DrawEdge(draw->hdc, &r, EDGE_ETCHED, BF_RECT); // edge lines on all four sides
-            }
-            return CDRF_DODEFAULT;
-        }
-        break;
-    }
     default:
-        break;
+        return TfrmPageBase::HandleMessage(msg, wParam, lParam);
     }
-    return TfrmPageBase::HandleMessage(msg, wParam, lParam);
+}
+
+bool TfrmDeviceMan::OnSize(UINT, int, int)
+{
+    Layout();
+    return true;
+}
+
+bool TfrmDeviceMan::OnCommand(UINT id, UINT, HWND control)
+{
+    if (!ToolBar1 || control != ToolBar1)
+        return false;
+    if (qvl::MenuItem *item = Item(*this, id == RescanBtn ? ItemRescan : id == unplugBtn ? ItemUnplug : -1))
+        item->Click();
+    return true;
+}
+
+bool TfrmDeviceMan::OnNotify(const NMHDR &header, LPARAM lParam, LRESULT &result)
+{
+    if (header.code == TTN_GETDISPINFOA) {
+        auto *info = reinterpret_cast<NMTTDISPINFOA *>(lParam);
+        lstrcpynA(info->szText, HintOf(static_cast<UINT>(header.idFrom)), sizeof info->szText);
+        info->lpszText = info->szText;
+        return true;
+    }
+    if (header.code == TTN_GETDISPINFOW) {
+        auto *info = reinterpret_cast<NMTTDISPINFOW *>(lParam);
+        MultiByteToWideChar(CP_ACP, 0, HintOf(static_cast<UINT>(header.idFrom)), -1, info->szText,
+                            static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
+        info->szText[sizeof info->szText / sizeof info->szText[0] - 1] = 0;
+        info->lpszText = info->szText;
+        return true;
+    }
+    if (header.hwndFrom == ToolBar1 && header.code == NM_CUSTOMDRAW) {
+        result = DrawToolBarEdge(*reinterpret_cast<NMCUSTOMDRAW *>(lParam));
+        return true;
+    }
+    return false;
+}
+
+LRESULT TfrmDeviceMan::DrawToolBarEdge(const NMCUSTOMDRAW &draw) const
+{
+    if (draw.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYPOSTPAINT;
+    if (draw.dwDrawStage == CDDS_POSTPAINT) {
+        RECT r;
+        GetClientRect(ToolBar1, &r);
+        DrawEdge(draw.hdc, &r, EDGE_ETCHED, BF_RECT); // edge lines on all four sides
+    }
+    return CDRF_DODEFAULT;
 }

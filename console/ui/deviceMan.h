@@ -19,10 +19,10 @@ public:
     // MenuItems entries.
     enum : int { ItemRescan = 0, ItemSeparator = 1, ItemAdvanced = 2, ItemUnplug = 3, ItemCount = 4 };
 
-    explicit TfrmDeviceMan(qvl::Window &owner);
+    TfrmDeviceMan(qvl::Window &owner, TPageHost &host);
     ~TfrmDeviceMan() override;
     // The page class that the main window creates (its PageToCreate).
-    static std::unique_ptr<TfrmPageBase> CreatePage(qvl::Window &owner);
+    static std::unique_ptr<TfrmPageBase> CreatePage(qvl::Window &owner, TPageHost &host);
 
     void RefreshPage() override;
     void UpdateBayValues() override;
@@ -41,10 +41,16 @@ public:
 
 protected:
     // Replaces the base steps: makes the page's four menu items and binds the toolbar to them.
-    void InitPage(qvl::Window &owner) override;
+    void InitPage(TPageHost *host) override;
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnNotify(const NMHDR &header, LPARAM lParam, LRESULT &result) override;
+    LRESULT DrawToolBarEdge(const NMCUSTOMDRAW &draw) const;
+    // The toolbar button of a menu item (ItemRescan, ItemUnplug) follows the item's state.
+    void EnableButton(int item);
     void CreateToolBar();
     void Layout();
     const char *HintOf(UINT button) const;

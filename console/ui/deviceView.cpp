@@ -6,13 +6,8 @@
 
 #include <algorithm>
 
-#include "MainUnit.h"
 #include "model/systemUnit.h"
-
-TRAIDSystem *CurrentSystem()
-{
-    return MainForm && MainForm->ServerMan ? MainForm->ServerMan->GetSystem() : nullptr;
-}
+#include "serverMan.h"
 
 TfrmDeviceView::TPanel::TPanel(HWND parent, DWORD exStyle)
 {
@@ -64,9 +59,9 @@ LRESULT TfrmDeviceView::TSplitter::HandleMessage(UINT msg, WPARAM wParam, LPARAM
     }
 }
 
-TfrmDeviceView::TfrmDeviceView(qvl::Window &owner) : TfrmPageBase(owner)
+TfrmDeviceView::TfrmDeviceView(qvl::Window &owner, TPageHost &host) : TfrmPageBase(owner, host)
 {
-    TfrmPageBase::InitPage(owner);
+    TfrmPageBase::InitPage(nullptr); // a page inside the device page, not one of the host's
     Images.reset(ImageList_Create(24, 24, ILC_COLOR24, 16, 16));
     ImageList_SetBkColor(Images.get(), ImagesBackground);
 
@@ -82,7 +77,7 @@ TfrmDeviceView::TfrmDeviceView(qvl::Window &owner) : TfrmPageBase(owner)
     Splitter1->OnMoved = [this](int x) { SetSplitterPosition(x); };
 
     deviceInfoPanel = std::make_unique<TPanel>(hwnd(), WS_EX_STATICEDGE);
-    InfoPanel = std::make_unique<TfrmInfoDevice>(deviceInfoPanel->hwnd());
+    InfoPanel = std::make_unique<TfrmInfoDevice>(deviceInfoPanel->hwnd(), host.BackImage());
     deviceInfoPanel->OnResize = [this](int width, int height) {
         if (InfoPanel)
             InfoPanel->SetBounds(0, 0, width, height);
@@ -128,7 +123,7 @@ void TfrmDeviceView::ClearTree()
 
 void TfrmDeviceView::RefreshPage()
 {
-    TRAIDSystem *system = CurrentSystem();
+    TRAIDSystem *system = Host.System();
     Rebuilding = true;
     // One repaint for the whole rebuild; nodes go in already expanded (expanding them one by
     // one afterwards repaints the tree each time).
@@ -228,7 +223,7 @@ void TfrmDeviceView::TreeViewChange()
     HTREEITEM selected = TreeView->Selected();
     if (!selected)
         return;
-    InfoPanel->ShowObject(CurrentSystem(), NodeObject(selected));
+    InfoPanel->ShowObject(Host.System(), NodeObject(selected));
     // Sent, not posted: the page's commands are current when the change event returns.
     if (HWND parent = GetParent(hwnd()))
         SendMessageA(parent, UM_SELCHANGE, 0, 0);

@@ -16,9 +16,6 @@
 class TRAIDSystem;
 class TDeviceBase;
 
-// The RAID system of the server manager, or none (no main window or no server manager yet).
-TRAIDSystem *CurrentSystem();
-
 class TfrmDeviceView : public TfrmPageBase {
 public:
     static constexpr int TreeWidth = 220;
@@ -28,7 +25,7 @@ public:
     static constexpr COLORREF ImagesBackground = RGB(128, 0, 0); // maroon
     static constexpr UINT TreeViewId = 1;
 
-    explicit TfrmDeviceView(qvl::Window &owner);
+    TfrmDeviceView(qvl::Window &owner, TPageHost &host);
     ~TfrmDeviceView() override;
 
     void SetViewKind(int kind);
@@ -47,6 +44,7 @@ public:
     class TPanel : public qvl::Window {
     public:
         TPanel(HWND parent, DWORD exStyle);
+        ~TPanel() override { Destroy(); }
         std::function<void(int width, int height)> OnResize;
 
     private:
@@ -57,6 +55,7 @@ public:
     class TSplitter : public qvl::Window {
     public:
         explicit TSplitter(HWND parent);
+        ~TSplitter() override { Destroy(); }
         std::function<void(int parentX)> OnMoved;
 
     private:

@@ -1,94 +1,66 @@
-// Move-only owners for the GDI and common-control handles of the console, and a memory DC
-// with a bitmap selected into it for drawing.
+// The windows' GDI toolkit: the common owners, the model's picture helpers, the owner of a
+// common-control image list, one font maker, a scoped SelectObject and a double buffer.
 #ifndef QVL_GDI_OWN_H
 #define QVL_GDI_OWN_H
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <utility>
+#include "owned.h"
+#include "pictures.h"
 
 namespace qvl {
 
-// White is the transparent colour of every picture and image list of the console.
-constexpr COLORREF TransparentWhite = RGB(255, 255, 255);
-
-// One owner per handle type: Close is the only difference.
-template <class H, class Traits>
-class Owned {
-public:
-    Owned() = default;
-    explicit Owned(H h) : h_(h) {}
-    Owned(const Owned &) = delete;
-    Owned &operator=(const Owned &) = delete;
-    Owned(Owned &&o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    Owned &operator=(Owned &&o) noexcept
-    {
-        if (this != &o)
-            reset(std::exchange(o.h_, nullptr));
-        return *this;
-    }
-    ~Owned() { reset(); }
-
-    H get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void reset(H h = nullptr)
-    {
-        if (h_)
-            Traits::Close(h_);
-        h_ = h;
-    }
-    H release() { return std::exchange(h_, nullptr); }
-
-private:
-    H h_ = nullptr;
-};
-
-struct GdiObjectTraits {
-    static void Close(HGDIOBJ h) { DeleteObject(h); }
-};
 struct ImageListTraits {
     static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
 };
-
-using Bitmap = Owned<HBITMAP, GdiObjectTraits>;
 using ImageList = Owned<HIMAGELIST, ImageListTraits>;
 
-// A memory DC with one bitmap selected; the old bitmap goes back before the DC is deleted,
-// so the bitmap can be selected elsewhere or deleted afterwards.
-class BitmapDC {
+// Every font of the console: MS Sans Serif unless told otherwise, `height` as CreateFont
+// takes it (negative: the character height in pixels).
+inline Font MakeFont(int height, int weight = FW_NORMAL, bool underline = false,
+                     const char *face = "MS Sans Serif")
+{
+    return Font(CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+// An object selected into a DC for a scope; the one it replaced goes back at the end.
+class Selected {
 public:
-    explicit BitmapDC(HBITMAP bmp) : dc_(CreateCompatibleDC(nullptr))
-    {
-        if (dc_)
-            old_ = SelectObject(dc_, bmp);
-    }
-    BitmapDC(const BitmapDC &) = delete;
-    BitmapDC &operator=(const BitmapDC &) = delete;
-    ~BitmapDC()
-    {
-        if (dc_) {
-            SelectObject(dc_, old_);
-            DeleteDC(dc_);
-        }
-    }
-    HDC get() const { return dc_; }
-    explicit operator bool() const { return dc_ != nullptr; }
+    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    Selected(const Selected &) = delete;
+    Selected &operator=(const Selected &) = delete;
+    ~Selected() { SelectObject(dc_, old_); }
 
 private:
     HDC dc_;
-    HGDIOBJ old_ = nullptr;
+    HGDIOBJ old_;
 };
 
-// A top-down 32-bit DIB (BGRX pixels at `bits`); none for an empty size.
-Bitmap CreateDib32(int width, int height, void **bits);
-// A top-down 32-bit DIB of the given size filled with `fill`: pixel values do not depend on
-// the display's colour depth.
-Bitmap CreatePicture(int width, int height, COLORREF fill);
-// Width and height of a bitmap; {0, 0} for none.
-SIZE PictureSize(HBITMAP bmp);
-// A new picture of the same size with the source drawn into it; none for none.
-Bitmap CopyPicture(HBITMAP source);
+// Paints off screen: draw on dc(), then Flush() puts the whole surface on the target at once,
+// so that nothing flickers. No surface (dc() null) for an empty size or when GDI refuses one.
+class DoubleBuffer {
+public:
+    DoubleBuffer(HDC target, int width, int height)
+        : target_(target), width_(width), height_(height),
+          surface_(width > 0 && height > 0 ? CreateCompatibleBitmap(target, width, height) : nullptr),
+          dc_(surface_.get())
+    {
+    }
+    HDC dc() const { return surface_ && dc_ ? dc_.get() : nullptr; }
+    void Flush() const
+    {
+        if (dc())
+            BitBlt(target_, 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY);
+    }
+
+private:
+    HDC target_;
+    int width_, height_;
+    Bitmap surface_; // declared before dc_: deselected by dc_ before it is deleted
+    BitmapDC dc_;
+};
 
 } // namespace qvl
 

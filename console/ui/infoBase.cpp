@@ -6,23 +6,17 @@ namespace {
 
 constexpr COLORREF TitleColour = RGB(0, 0, 128); // navy
 
-HFONT MakeFont(int height, int weight)
-{
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-}
-
 } // namespace
 
 TfrmInfoBase::TfrmInfoBase(HWND parent)
 {
     CreateWindowOf("QvlInfoFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, "", 0, 0,
                    DesignWidth, DesignHeight, parent, nullptr, 0, nullptr);
-    TitleFont.reset(MakeFont(-16, FW_BOLD));
+    TitleFont = qvl::MakeFont(-16, FW_BOLD);
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    LabelFont.reset(MakeFont(-MulDiv(LabelFontSize, dpi, 72), FW_NORMAL));
+    LabelFont = qvl::MakeFont(-MulDiv(LabelFontSize, dpi, 72));
 }
 
 void TfrmInfoBase::SetBounds(int x, int y, int width, int height)
@@ -47,15 +41,16 @@ void TfrmInfoBase::SetLabelCaption(TLabel &label, const std::string &caption)
 {
     label.Caption = caption;
     HDC dc = GetDC(hwnd());
-    HGDIOBJ old = SelectObject(dc, LabelFont.get());
     SIZE size{0, 0};
-    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-    if (caption.empty()) {
-        TEXTMETRICA tm{};
-        GetTextMetricsA(dc, &tm);
-        size.cy = tm.tmHeight;
+    {
+        qvl::Selected font(dc, LabelFont.get());
+        GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        if (caption.empty()) {
+            TEXTMETRICA tm{};
+            GetTextMetricsA(dc, &tm);
+            size.cy = tm.tmHeight;
+        }
     }
-    SelectObject(dc, old);
     ReleaseDC(hwnd(), dc);
     label.Width = size.cx;
     label.Height = size.cy;
@@ -99,7 +94,7 @@ void TfrmInfoBase::Paint(HDC dc, const RECT &client)
     RECT title{0, 0, client.right, TitleHeight};
     FillRect(dc, &title, GetSysColorBrush(COLOR_BTNFACE));
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, TitleFont.get());
+    qvl::Selected font(dc, TitleFont.get());
     SetTextColor(dc, TitleColour);
     DrawTextA(dc, TitleText.c_str(), -1, &title, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     DrawEdge(dc, &title, EDGE_ETCHED, BF_BOTTOM); // Bevel1: a line under the title
@@ -116,7 +111,6 @@ void TfrmInfoBase::Paint(HDC dc, const RECT &client)
     for (const TLabel &label : Labels)
         if (label.Visible)
             TextOutA(dc, label.Left, label.Top, label.Caption.c_str(), static_cast<int>(label.Caption.size()));
-    SelectObject(dc, oldFont);
 }
 
 LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -124,22 +118,6 @@ LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        qvl::PaintScope paint(hwnd());
-        const HDC dc = paint.dc();
-        RECT client;
-        GetClientRect(hwnd(), &client);
-        if (client.right > 0 && client.bottom > 0) {
-            // Off screen, so that rows do not flicker over the picture.
-            qvl::Bitmap buffer(CreateCompatibleBitmap(dc, client.right, client.bottom));
-            if (buffer) {
-                qvl::BitmapDC mem(buffer.get());
-                Paint(mem.get(), client);
-                BitBlt(dc, 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
-            }
-        }
-        return 0;
-    }
     case WM_PRINTCLIENT: {
         // Children that draw our surface under themselves ask for it this way.
         RECT client;
@@ -149,5 +127,17 @@ LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     default:
         return Window::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+void TfrmInfoBase::OnPaint(HDC dc)
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    // Off screen, so that rows do not flicker over the picture.
+    qvl::DoubleBuffer buffer(dc, client.right, client.bottom);
+    if (buffer.dc()) {
+        Paint(buffer.dc(), client);
+        buffer.Flush();
     }
 }

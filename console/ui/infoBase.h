@@ -14,7 +14,6 @@
 class TRAIDSystem;
 class TDeviceBase;
 
-using TFontHandle = qvl::Owned<HFONT, qvl::GdiObjectTraits>;
 
 // A windowless label drawn by its frame over the background, sizing itself to its text.
 struct TLabel {
@@ -39,7 +38,7 @@ public:
 
     // The frame is a child of `parent`, at its design size until its owner aligns it.
     explicit TfrmInfoBase(HWND parent);
-    ~TfrmInfoBase() override = default;
+    ~TfrmInfoBase() override { Destroy(); }
 
     virtual void AddRow(const std::string &name, const std::string &value) = 0;
     virtual void ShowObject(TRAIDSystem *system, const TDeviceBase *object) = 0;
@@ -52,7 +51,7 @@ public:
 
     std::array<TLabel, LabelCount> Labels; // label 2r names row r, 2r + 1 is its value
     int RowStep = 0;
-    TFontHandle LabelFont; // owned
+    qvl::Font LabelFont; // owned
     int NameColumn = 0;
     qvl::Bitmap bkImage;           // owned copy of the main window's picture
     qvl::Bitmap deviceImage;       // owned copy of the shown object's picture
@@ -65,13 +64,15 @@ protected:
     void SetDeviceImage(HBITMAP picture);
     void Repaint() { InvalidateRect(hwnd(), nullptr, FALSE); }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool PaintsItself() const override { return true; }
+    void OnPaint(HDC dc) override;
 
 private:
     void Paint(HDC dc, const RECT &client);
     void PaintBackground(HDC dc, const RECT &client);
 
     std::string TitleText;
-    TFontHandle TitleFont; // owned
+    qvl::Font TitleFont; // owned
     qvl::Bitmap StretchedBk; // bkImage at the frame's size, made when the size changes
     SIZE StretchedSize{0, 0};
 };

@@ -6,14 +6,18 @@
 #include <memory>
 #include <vector>
 
+#include "pageHost.h"
 #include "win/window.h"
+
+// Posted by the tree page to the page that holds it when the selection changed.
+constexpr UINT UM_SELCHANGE = WM_USER + 106;     // 1130
 
 class TfrmPageBase : public qvl::Window {
 public:
     static constexpr int DesignWidth = 583;
     static constexpr int DesignHeight = 377;
 
-    ~TfrmPageBase() override = default;
+    ~TfrmPageBase() override { Destroy(); }
 
     // Rebuilds the page from the RAID system after it has reloaded.
     virtual void RefreshPage() {}
@@ -30,17 +34,18 @@ public:
     bool Active = false;
 
 protected:
-    // Creates the frame as a zero-sized child of `owner`. The derived page's constructor then
-    // calls InitPage (C++ runs no override from a base constructor).
-    explicit TfrmPageBase(qvl::Window &owner);
-    // Base steps: inactive, no menu items, and the main window's "Operation" menu hidden when
-    // the owner is the main window.
-    virtual void InitPage(qvl::Window &owner);
+    // Creates the frame as a zero-sized child of `owner`, hosted by `host`. The derived page's
+    // constructor then calls InitPage (C++ runs no override from a base constructor).
+    TfrmPageBase(qvl::Window &owner, TPageHost &host);
+    // Base steps: inactive, no menu items, and the host's "Operation" menu hidden. `host` is
+    // none for a page inside another page: only a page of the host itself does this.
+    virtual void InitPage(TPageHost *host);
 
     qvl::Window &Owner; // not owned
+    TPageHost &Host;    // not owned
 };
 
 // The page classes that the main window can create: a virtual constructor.
-using PageClass = std::unique_ptr<TfrmPageBase> (*)(qvl::Window &owner);
+using PageClass = std::unique_ptr<TfrmPageBase> (*)(qvl::Window &owner, TPageHost &host);
 
 #endif

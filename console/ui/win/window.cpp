@@ -1,10 +1,24 @@
 #include "window.h"
 
+#include <cassert>
 #include <set>
+
+#include "guarded.h"
 
 namespace qvl {
 
-Window::~Window() { Destroy(); }
+Window::~Window()
+{
+    // The most derived destructor destroys the window, while the members that its last
+    // messages use are still alive; by now it is too late for that.
+#ifndef NDEBUG
+    if (hwnd_) {
+        OutputDebugStringA("qvl: Window object deleted before its window was destroyed\n");
+        assert(!"Window object deleted before its window was destroyed");
+    }
+#endif
+    Destroy();
+}
 
 void Window::Destroy()
 {
@@ -35,7 +49,35 @@ bool Window::CreateWindowOf(const char *className, DWORD exStyle, DWORD style, c
            nullptr;
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return Default(msg, wParam, lParam); }
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SIZE:
+        if (OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)))
+            return 0;
+        break;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return 0;
+        break;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (OnNotify(*reinterpret_cast<const NMHDR *>(lParam), lParam, result))
+            return result;
+        break;
+    }
+    case WM_PAINT:
+        if (PaintsItself()) {
+            PaintScope paint(hwnd_);
+            OnPaint(paint.dc());
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return Default(msg, wParam, lParam);
+}
 
 LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -54,11 +96,9 @@ LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         self->hwnd_ = nullptr;
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
-    try {
-        return self->HandleMessage(msg, wParam, lParam);
-    } catch (...) {
-        return DefWindowProcA(hwnd, msg, wParam, lParam); // no exception crosses the system
-    }
+    return GuardedCall(
+        "window procedure", [&] { return self->HandleMessage(msg, wParam, lParam); },
+        [&] { return DefWindowProcA(hwnd, msg, wParam, lParam); });
 }
 
 Timer::Timer(UINT interval, std::function<void()> onTimer) : OnTimer(std::move(onTimer)), interval_(interval)

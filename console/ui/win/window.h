@@ -11,7 +11,8 @@
 namespace qvl {
 
 // A window that owns its HWND. The object is attached at WM_NCCREATE (from lpCreateParams) and
-// detached at WM_NCDESTROY; messages before the attach go to DefWindowProc.
+// detached at WM_NCDESTROY; messages before the attach go to DefWindowProc. The destructor of
+// each window class calls Destroy() before its members go (a debug build checks it).
 class Window {
 public:
     Window() = default;
@@ -28,7 +29,17 @@ protected:
     bool CreateWindowOf(const char *className, DWORD exStyle, DWORD style, const char *caption, int x, int y,
                         int width, int height, HWND parent, HMENU menu, UINT classStyle = 0,
                         HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    // Decodes WM_SIZE, WM_COMMAND, WM_NOTIFY and WM_PAINT into the typed handlers below; every
+    // other message, and one a handler leaves (false), goes to DefWindowProc. A derived class
+    // handles its other messages and passes the rest here.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual bool OnSize(UINT /*type*/, int /*width*/, int /*height*/) { return false; }
+    virtual bool OnCommand(UINT /*id*/, UINT /*code*/, HWND /*control*/) { return false; }
+    // `result` is what the notification returns when handled.
+    virtual bool OnNotify(const NMHDR & /*header*/, LPARAM /*lParam*/, LRESULT & /*result*/) { return false; }
+    // Inside BeginPaint/EndPaint; false: DefWindowProc paints.
+    virtual bool PaintsItself() const { return false; }
+    virtual void OnPaint(HDC /*dc*/) {}
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcA(hwnd_, msg, wParam, lParam); }
 
 private:
@@ -41,6 +52,7 @@ private:
 class Timer : private Window {
 public:
     explicit Timer(UINT interval, std::function<void()> onTimer = nullptr);
+    ~Timer() override { Destroy(); }
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
     void SetInterval(UINT interval);
