@@ -58,13 +58,51 @@ PackedTime Now()
                          tm->tm_hour, tm->tm_min, tm->tm_sec);
 }
 
-// A text with a line break would split its line and shift every later index.
-void FlattenLineBreaks(char *text)
+// A line break would split the line and shift every later index; a Ctrl-Z ends a text-mode
+// read, hiding the rest of the log.
+void FlattenText(char *text)
 {
     for (; *text; ++text)
-        if (*text == '\n' || *text == '\r')
+        if (*text == '\n' || *text == '\r' || *text == '\x1A')
             *text = ' ';
 }
+
+// The type is a field of its own between tabs: anything blank or unprintable would split the
+// line or shift its fields.
+char TypeCharacter(char type) { return type > ' ' && type < 0x7F ? type : '?'; }
+
+// Other processes append to the same file: their appends and ours take turns on this mutex.
+class LogMutex {
+public:
+    LogMutex() : h_(CreateMutexA(nullptr, FALSE, "qvl_event_log_append_mutex")) {}
+    ~LogMutex() { if (h_) CloseHandle(h_); }
+    LogMutex(const LogMutex &) = delete;
+    LogMutex &operator=(const LogMutex &) = delete;
+    HANDLE get() const { return h_; }
+private:
+    HANDLE h_;
+};
+
+// Held for one append. A holder that died mid-append leaves the mutex abandoned, which still
+// grants it; one that hangs is waited for a while, then the append goes ahead unordered rather
+// than stopping the caller.
+class CrossProcessLock {
+public:
+    CrossProcessLock()
+    {
+        static LogMutex mutex; // made on the first append, closed at unload
+        if (mutex.get()) {
+            DWORD r = WaitForSingleObject(mutex.get(), 10000);
+            if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED)
+                held_ = mutex.get();
+        }
+    }
+    ~CrossProcessLock() { if (held_) ReleaseMutex(held_); }
+    CrossProcessLock(const CrossProcessLock &) = delete;
+    CrossProcessLock &operator=(const CrossProcessLock &) = delete;
+private:
+    HANDLE held_ = nullptr;
+};
 
 // The message text of a line: what follows its third tab. For lines with a one-digit year
 // that is character 21, the fixed place where older readers took it from.
@@ -87,7 +125,8 @@ int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
         return 0;
     entry->event.time = Now();
 
-    Fd fd(_open(LogPath(), _O_RDWR | _O_CREAT | _O_TEXT, _S_IREAD | _S_IWRITE));
+    // Append-only: every write lands at the end as it is then, whoever wrote before it.
+    Fd fd(_open(LogPath(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_TEXT, _S_IREAD | _S_IWRITE));
     if (fd.get() < 0)
         return 0;
 
@@ -95,18 +134,20 @@ int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
     char text[QVL_EVENT_TEXT];
     std::snprintf(text, sizeof text, "%.*s",
                   static_cast<int>(qvl_field_length(entry->text, QVL_EVENT_TEXT - 1)), entry->text);
-    FlattenLineBreaks(text);
+    FlattenText(text);
     char line[sizeof(EventEntry)];
     int len = std::snprintf(line, sizeof line, "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d\t%s\n", '0',
-                            entry->type, qvl_time_month(t), qvl_time_day(t), qvl_time_year(t),
+                            TypeCharacter(entry->type), qvl_time_month(t), qvl_time_day(t), qvl_time_year(t),
                             qvl_time_hour(t), qvl_time_minute(t), qvl_time_second(t), text);
     if (len <= 0)
         return 0;
-    if (len >= static_cast<int>(sizeof line))
-        len = sizeof line - 1;
+    if (len > kLineBuffer) { // cut the text so that the reader takes the whole line back
+        len = kLineBuffer;
+        line[len - 1] = '\n';
+    }
 
     LogLock lock;
-    _lseek(fd.get(), 0, SEEK_END);
+    CrossProcessLock processes;
     _write(fd.get(), line, static_cast<unsigned>(len));
     return 0;
 }
@@ -157,12 +198,11 @@ int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
 
 int32_t __cdecl ClearEventLog(uint32_t)
 {
-    {
-        File f(std::fopen(LogPath(), "r"));
-        if (!f.get())
-            return 0; // nothing to clear
-    }
-    return DeleteFileA(LogPath()) ? 0 : -1;
+    if (DeleteFileA(LogPath()))
+        return 0;
+    // Only a log that is not there counts as cleared; one held open or protected is not.
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
 }
 
 } // namespace qvl::local

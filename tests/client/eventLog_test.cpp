@@ -216,19 +216,53 @@ TEST_F(EventLog, LineBreaksInATextDoNotSplitTheLine)
     EXPECT_EQ(cs_qvl_enum_event(0, &back, 1), QVL_NO_SUCH_LINE);
 }
 
-TEST_F(EventLog, UnterminatedTextIsCutTo511Characters)
+TEST_F(EventLog, CtrlZInATextDoesNotHideTheRestOfTheLog)
+{
+    EventEntry named = Entry('W', "Array 'a\x1A' verifying aborted.");
+    EventEntry later = Entry('I', "later");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &named), 0);
+    ASSERT_EQ(cs_qvl_save_log_event(0, &later), 0);
+    EventEntry back;
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(Text(back), "Array 'a ' verifying aborted.");
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 1), 0);
+    EXPECT_EQ(Text(back), "later");
+}
+
+TEST_F(EventLog, BlankOrUnprintableTypeCharactersAreWrittenAsQuestionMarks)
+{
+    const char types[] = {'\n', '\r', '\t', ' ', '\x1A', '\0', '\x7F', '\xE9'};
+    EventEntry e = Entry('E', "kept");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    for (char type : types) {
+        e = Entry(type, "text");
+        ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    }
+    EventEntry back;
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(back.type, 'E');
+    for (int i = 1; i <= static_cast<int>(sizeof types); ++i) {
+        SCOPED_TRACE(static_cast<int>(types[i - 1]));
+        ASSERT_EQ(cs_qvl_enum_event(0, &back, i), 0);
+        EXPECT_EQ(back.type, '?');
+        EXPECT_EQ(back.event.time, e.event.time);
+        EXPECT_EQ(Text(back), "text");
+    }
+    EXPECT_EQ(cs_qvl_enum_event(0, &back, static_cast<int>(sizeof types) + 1), QVL_NO_SUCH_LINE);
+}
+
+TEST_F(EventLog, TheLongestSavedLineIsOneTheReaderTakes)
 {
     EventEntry e;
-    std::memset(&e, 'z', sizeof e);
+    std::memset(&e, 'z', sizeof e); // no terminator: 511 text characters
     e.type = 'I';
     ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
     std::string raw = ReadRaw();
-    ASSERT_GE(raw.size(), 2u);
-    EXPECT_EQ(raw.substr(raw.size() - 2), "\r\n");
-    std::string tail(1, '\t');
-    tail.append(511, 'z');
-    tail.append("\r\n");
-    EXPECT_EQ(raw.find(tail), raw.size() - tail.size());
+    ASSERT_EQ(raw.size(), 511u + 2u) << "511 characters, then CR LF";
+    EXPECT_EQ(raw.substr(raw.size() - 3), "z\r\n");
+    EventEntry back;
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(Text(back), std::string(511 - raw.find("\tz") - 1, 'z'));
 }
 
 TEST_F(EventLog, ClearingRemovesTheLogAndToleratesItsAbsence)
@@ -237,6 +271,18 @@ TEST_F(EventLog, ClearingRemovesTheLogAndToleratesItsAbsence)
     ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
     EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
     EXPECT_EQ(GetFileAttributesA(LogPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
+}
+
+TEST_F(EventLog, ClearingALogThatAnotherProgramHoldsOpenFails)
+{
+    EventEntry e = Entry('I', "x");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    HANDLE held = CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(cs_qvl_clear_event_log(0), -1);
+    CloseHandle(held);
+    EXPECT_NE(GetFileAttributesA(LogPath().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
 }
 
@@ -293,6 +339,48 @@ TEST_F(EventLog, ConcurrentAppendsKeepEveryLineWhole)
     }
     EventEntry e;
     EXPECT_EQ(cs_qvl_enum_event(0, &e, kThreads * kLines), QVL_NO_SUCH_LINE);
+}
+
+// Two processes append at once (log_appender.exe, beside this program): no line is lost or torn.
+TEST_F(EventLog, AppendsFromTwoProcessesKeepEveryLineWhole)
+{
+    constexpr int kLines = 2000;
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string dir(self);
+    dir.resize(dir.find_last_of('\\') + 1);
+    std::vector<PROCESS_INFORMATION> running;
+    for (const char *tag : {"A", "B"}) {
+        std::string command = "\"" + dir + "log_appender.exe\" " + tag + " " + std::to_string(kLines);
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            << command;
+        running.push_back(pi);
+    }
+    for (PROCESS_INFORMATION &pi : running) {
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 120000), WAIT_OBJECT_0);
+        DWORD code = 1;
+        GetExitCodeProcess(pi.hProcess, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+
+    int next[2] = {0, 0};
+    for (int i = 0; i < 2 * kLines; ++i) {
+        EventEntry e;
+        ASSERT_EQ(cs_qvl_enum_event(0, &e, i), 0) << "line " << i;
+        char tag = 0;
+        int n = -1;
+        ASSERT_EQ(std::sscanf(e.text, "%c %d", &tag, &n), 2) << e.text;
+        ASSERT_TRUE(tag == 'A' || tag == 'B') << e.text;
+        EXPECT_EQ(n, next[tag - 'A']++) << "each process's lines whole and in its own order";
+        EXPECT_EQ(e.type, 'I');
+    }
+    EventEntry e;
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 2 * kLines), QVL_NO_SUCH_LINE);
 }
 
 } // namespace
