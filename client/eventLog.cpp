@@ -37,17 +37,6 @@ private:
     int fd_;
 };
 
-class File {
-public:
-    explicit File(FILE *f) : f_(f) {}
-    ~File() { if (f_) std::fclose(f_); }
-    File(const File &) = delete;
-    File &operator=(const File &) = delete;
-    FILE *get() const { return f_; }
-private:
-    FILE *f_;
-};
-
 PackedTime Now()
 {
     std::time_t t = std::time(nullptr);
@@ -117,6 +106,162 @@ const char *TextOfLine(const char *line)
     return line;
 }
 
+// The log as the C runtime reads a text-mode file (CR LF gives LF, a Ctrl-Z ends the file), read
+// in raw blocks so that reading can start at the raw offset of any line.
+class TextReader {
+public:
+    static constexpr int kError = -2;
+
+    explicit TextReader(HANDLE file) : file_(file) {}
+    TextReader(const TextReader &) = delete;
+    TextReader &operator=(const TextReader &) = delete;
+
+    // The next character; EOF at the end, kError when the file cannot be read.
+    int Get()
+    {
+        if (ended_)
+            return failed_ ? kError : EOF;
+        int c = Raw();
+        if (c == 0x1A) {
+            ended_ = true;
+            return EOF;
+        }
+        if (c == '\r') {
+            int next = Peek();
+            if (next == kError)
+                return kError;
+            if (next == '\n')
+                c = Raw();
+        }
+        return c;
+    }
+    // True when the next raw bytes are exactly these (they are then consumed).
+    bool Skip(const char *bytes, DWORD n)
+    {
+        for (DWORD i = 0; i < n; ++i)
+            if (Raw() != static_cast<unsigned char>(bytes[i]))
+                return false;
+        return true;
+    }
+    // Continues at a raw offset.
+    void Seek(DWORD offset)
+    {
+        base_ = offset;
+        pos_ = len_ = 0;
+        ended_ = failed_ = false;
+        if (SetFilePointer(file_, static_cast<LONG>(offset), nullptr, FILE_BEGIN) != offset)
+            failed_ = ended_ = true;
+    }
+    DWORD Offset() const { return base_ + pos_; } // raw offset of the next byte
+    // Keeps a copy of the raw bytes read from now on, up to the size of `to`.
+    void Record(char *to, DWORD capacity)
+    {
+        record_ = to;
+        recordCapacity_ = capacity;
+        recorded_ = 0;
+    }
+    DWORD Recorded() const { return recorded_; }
+
+private:
+    int Raw()
+    {
+        int c = Peek();
+        if (c >= 0) {
+            ++pos_;
+            if (record_ && recorded_ < recordCapacity_)
+                record_[recorded_++] = static_cast<char>(c);
+        }
+        return c;
+    }
+    int Peek()
+    {
+        if (pos_ == len_) {
+            if (ended_)
+                return failed_ ? kError : EOF;
+            base_ += len_;
+            pos_ = len_ = 0;
+            if (!ReadFile(file_, buf_, sizeof buf_, &len_, nullptr))
+                failed_ = ended_ = true;
+            else if (len_ == 0)
+                ended_ = true;
+            if (len_ == 0)
+                return failed_ ? kError : EOF;
+        }
+        return static_cast<unsigned char>(buf_[pos_]);
+    }
+
+    HANDLE file_;
+    DWORD base_ = 0; // raw offset of buf_[0]
+    DWORD pos_ = 0, len_ = 0;
+    bool ended_ = false, failed_ = false;
+    char *record_ = nullptr;
+    DWORD recordCapacity_ = 0, recorded_ = 0;
+    char buf_[4096];
+};
+
+// Where the last read ended, so that reading a log line by line does not read it again from
+// its start for every line: the file as it was then, the line read last (its raw offset and
+// bytes) and the index of the line after it. Anything about the file that differs, or a line
+// that is not there as it was, sends the reader back to the start.
+struct ReadPlace {
+    bool valid = false;
+    BY_HANDLE_FILE_INFORMATION file{};
+    int32_t next = 0;   // index of the line that starts right after `line`
+    DWORD lineStart = 0; // raw offset of `line`
+    DWORD lineLength = 0;
+    char line[kLineBuffer + 8]; // raw bytes: at most 511 characters, CR LF
+};
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION &a, const BY_HANDLE_FILE_INFORMATION &b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+           a.nFileSizeLow == b.nFileSizeLow && a.ftLastWriteTime.dwLowDateTime == b.ftLastWriteTime.dwLowDateTime &&
+           a.ftLastWriteTime.dwHighDateTime == b.ftLastWriteTime.dwHighDateTime;
+}
+
+// The one remembered place of the process; readers on several threads take turns on it.
+class SharedReadPlace {
+public:
+    SharedReadPlace() { InitializeCriticalSection(&lock_); }
+    ~SharedReadPlace() { DeleteCriticalSection(&lock_); }
+    SharedReadPlace(const SharedReadPlace &) = delete;
+    SharedReadPlace &operator=(const SharedReadPlace &) = delete;
+    void Get(ReadPlace &out)
+    {
+        EnterCriticalSection(&lock_);
+        out = place_;
+        LeaveCriticalSection(&lock_);
+    }
+    void Set(const ReadPlace &in)
+    {
+        EnterCriticalSection(&lock_);
+        place_ = in;
+        LeaveCriticalSection(&lock_);
+    }
+
+private:
+    CRITICAL_SECTION lock_;
+    ReadPlace place_;
+};
+
+SharedReadPlace &LastRead()
+{
+    static SharedReadPlace place;
+    return place;
+}
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() { if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_); }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+    HANDLE get() const { return h_; }
+private:
+    HANDLE h_;
+};
+
 } // namespace
 
 int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
@@ -156,31 +301,63 @@ int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
 {
     if (!entry)
         return -1;
-    File f(std::fopen(LogPath(), "rt"));
-    if (!f.get())
+    // Shared for reading and writing, as the C runtime opens a file for reading.
+    FileHandle file(CreateFileA(LogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE)
         return -1;
+    if (index < 0)
+        index = 0;
 
-    for (int32_t skipped = 0; skipped < index;) {
-        int c = std::fgetc(f.get());
-        if (c == EOF)
-            return std::ferror(f.get()) ? -1 : QVL_NO_SUCH_LINE;
-        if (c == '\n')
-            ++skipped;
+    ReadPlace place;
+    LastRead().Get(place);
+    BY_HANDLE_FILE_INFORMATION now;
+    const bool known = GetFileInformationByHandle(file.get(), &now) && now.nFileSizeHigh == 0;
+    TextReader reader(file.get());
+    int32_t at = 0;
+    if (known && place.valid && index >= place.next && SameFile(place.file, now)) {
+        reader.Seek(place.lineStart);
+        if (reader.Skip(place.line, place.lineLength))
+            at = place.next;
+        else
+            reader.Seek(0);
     }
 
+    for (; at < index;) {
+        int c = reader.Get();
+        if (c == EOF)
+            return QVL_NO_SUCH_LINE;
+        if (c == TextReader::kError)
+            return -1;
+        if (c == '\n')
+            ++at;
+    }
+
+    ReadPlace read;
+    read.lineStart = reader.Offset();
+    reader.Record(read.line, sizeof read.line);
     char line[kLineBuffer + 1];
     int n = 0;
     for (;;) {
         if (n == kLineBuffer)
             return -1; // over-long line
-        int c = std::fgetc(f.get());
+        int c = reader.Get();
         if (c == EOF)
-            return std::ferror(f.get()) ? -1 : QVL_NO_SUCH_LINE;
+            return QVL_NO_SUCH_LINE;
+        if (c == TextReader::kError)
+            return -1;
         line[n++] = static_cast<char>(c);
         if (c == '\n')
             break;
     }
     line[n - 1] = '\0';
+    read.lineLength = reader.Recorded();
+    if (known && read.lineStart + read.lineLength == reader.Offset()) {
+        read.valid = true;
+        read.file = now;
+        read.next = index + 1;
+        LastRead().Set(read);
+    }
 
     char first = 0, type = 0;
     int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;

@@ -1,5 +1,8 @@
-// A second process for the event-log tests: appends COUNT entries "TAG i" to the log.
-// Usage: log_appender TAG COUNT
+// A second process for the event-log tests: appends COUNT entries "TAG i" to the log, or puts
+// the file SOURCE in the log's place.
+// Usage: log_appender TAG COUNT | log_appender --replace SOURCE
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +13,14 @@ int main(int argc, char **argv)
 {
     if (argc != 3)
         return 2;
+    if (std::strcmp(argv[1], "--replace") == 0) {
+        char dir[MAX_PATH] = "", log[MAX_PATH];
+        UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+        if (n > 0 && dir[n - 1] == '\\')
+            dir[n - 1] = '\0';
+        std::snprintf(log, sizeof log, "%s\\qvl.log", dir);
+        return MoveFileExA(argv[2], log, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+    }
     const int count = std::atoi(argv[2]);
     for (int i = 0; i < count; ++i) {
         EventEntry e;
