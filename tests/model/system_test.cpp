@@ -102,6 +102,12 @@ TEST(TRAIDSystem, ChannelsAfterAFailedControllerAreNotAnothersChannels)
 }
 
 // Empty positions carry 0 or 0xFFFFFFFF; a driver that answers for them must not make a disk.
+// The fakes reach the library through its exports, not through the patched imports.
+template <typename F>
+F Export(const char *name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("qvlclient.dll"), name)));
+}
 int g_emptyQueries = 0;
 int32_t __cdecl AnswersEveryIdentifier(uint32_t h, DeviceId id, DeviceInfo *info)
 {
@@ -112,11 +118,13 @@ int32_t __cdecl AnswersEveryIdentifier(uint32_t h, DeviceId id, DeviceInfo *info
         info->u.disk.deviceType = QVL_DEVTYPE_HDD;
         return 0;
     }
-    return cs_qvl_get_device_info(h, id, info);
+    static const auto real = Export<decltype(&cs_qvl_get_device_info)>("cs_qvl_get_device_info");
+    return real(h, id, info);
 }
 int32_t __cdecl ZeroForEmptyMasters(uint32_t h, uint32_t controller, uint32_t channel, ChannelRecord *rec)
 {
-    int32_t r = cs_qvl_get_channel_info(h, controller, channel, rec);
+    static const auto real = Export<decltype(&cs_qvl_get_channel_info)>("cs_qvl_get_channel_info");
+    int32_t r = real(h, controller, channel, rec);
     if (r == 0 && rec->master == 0xFFFFFFFFu)
         rec->master = 0;
     return r;
