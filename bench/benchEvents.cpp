@@ -1,12 +1,13 @@
 // Event conversion and the event log, through the client library's real exports on the
 // simulated demo system:
-//  - taking a queued driver event as a log entry (cs_qvl_get_log_event), beside the driver's
-//    own take of the raw event (qvl_get_event);
+//  - taking a queued driver event as a log entry (cs_qvl_get_log_event), beside the driver
+//    calls that conversion makes (qvl_get_event and the device reads, taken from the
+//    simulator's call record and made directly);
 //  - reading a 10,000-line log back line by line from index 0 up (cs_qvl_enum_event), beside
 //    reading the same file once.
 //
 //   bench_events BATCHES LOG_RUNS
-// Prints "take_us ENTRY RAW", "enum_ms ALL ONCE", "enum_line_us PER_LINE" and
+// Prints "take_us ENTRY DRIVER_CALLS", "enum_ms ALL ONCE", "enum_line_us PER_LINE" and
 // "enum_ends_ms FIRST LAST" (one call for line 0 and for the last line).
 #include <windows.h>
 
@@ -42,6 +43,47 @@ bool Queue(int count)
     for (int i = 0; i < count; ++i)
         if (qvlsim_queue_event(Sources[i % n].code, Sources[i % n].id, nullptr, 0) != 0)
             return false;
+    return true;
+}
+
+// The device reads the library makes to convert one event of each source, as the simulator
+// recorded them: (operation, first argument).
+struct Call {
+    uint32_t operation, arg;
+};
+std::vector<std::vector<Call>> ConversionCalls()
+{
+    std::vector<std::vector<Call>> out;
+    for (const Source &s : Sources) {
+        qvlsim_clear_calls();
+        qvlsim_queue_event(s.code, s.id, nullptr, 0);
+        EventEntry entry;
+        cs_qvl_get_log_event(0, &entry);
+        std::vector<QvlSimCall> calls(QVLSIM_CALL_RECORD);
+        calls.resize(static_cast<size_t>(qvlsim_calls(calls.data(), QVLSIM_CALL_RECORD)));
+        out.emplace_back();
+        for (const QvlSimCall &c : calls)
+            if (c.operation != QVLSIM_OP_GET_EVENT)
+                out.back().push_back({c.operation, c.argc ? c.args[0] : 0});
+    }
+    return out;
+}
+
+// Makes the driver calls of one conversion directly; false when one is not a device read.
+bool Replay(const std::vector<Call> &calls)
+{
+    DeviceEvent raw;
+    if (qvl_get_event(&raw) != 0)
+        return false;
+    struct {
+        DeviceInfo info;
+        uint8_t slack[QVL_DEVICE_INFO_BUFFER - sizeof(DeviceInfo)];
+    } buf;
+    for (const Call &c : calls) {
+        if (c.operation != QVLSIM_OP_GET_DEVICE_INFO)
+            return false;
+        qvl_get_device_info(c.arg, &buf.info);
+    }
     return true;
 }
 
@@ -89,6 +131,7 @@ int main(int argc, char **argv)
         return 1;
     }
     Drain();
+    const std::vector<std::vector<Call>> conversion = ConversionCalls();
 
     // Taking events: every take must give an entry, or the figure measures failures.
     std::vector<double> entryUs, rawUs;
@@ -107,15 +150,16 @@ int main(int argc, char **argv)
             return 1;
         }
 
+        // The floor: the same events, each taken with the driver calls its conversion makes.
         if (!Queue(EventsPerBatch))
             return std::fprintf(stderr, "bench_events: the queue refused an event\n"), 1;
-        DeviceEvent raw;
+        const size_t n = sizeof Sources / sizeof Sources[0];
         t0 = qvlbench::NowMs();
         for (int i = 0; i < EventsPerBatch; ++i)
-            failed += qvl_get_event(&raw) != 0;
+            failed += !Replay(conversion[static_cast<size_t>(i) % n]);
         rawUs.push_back((qvlbench::NowMs() - t0) * 1000.0 / EventsPerBatch);
         if (failed)
-            return std::fprintf(stderr, "bench_events: the driver lost events\n"), 1;
+            return std::fprintf(stderr, "bench_events: a conversion made other driver calls\n"), 1;
     }
     // The log's texts: those the library makes for the same events.
     Queue(sizeof Sources / sizeof Sources[0]);
@@ -156,7 +200,7 @@ int main(int argc, char **argv)
             status = 1;
         }
     }
-    // Each call reads the file from its start: the cost of one line grows with its index.
+    // A read that does not follow on from the last one reads the file from its start.
     std::vector<double> firstMs, lastMs;
     for (int r = 0; r < 21 && status == 0; ++r) {
         EventEntry entry;

@@ -27,29 +27,31 @@ bool IsArray(const InfoBuffer &buf) { return buf.info.kind == QVL_KIND_ARRAY; }
 int NameLength(const char (&name)[16]) { return static_cast<int>(qvl_field_length(name, 16)); }
 
 // The array's name, or "Member n of " and the name of the striped array it belongs to.
-// Empty when the device is no array or the striped parent cannot be confirmed.
-void DisplayName(DeviceId id, char (&out)[64])
+// Empty when the device is no array or the striped parent cannot be confirmed. Returns whether
+// the device itself read as an array.
+bool DisplayName(DeviceId id, char (&out)[64])
 {
     std::memset(out, 0, sizeof out);
     InfoBuffer self;
     if (!ReadInfo(id, self) || !IsArray(self))
-        return;
+        return false;
     const ArrayInfo &a = self.info.u.array;
     if (!qvl_valid_id(self.info.parent)) {
         std::snprintf(out, sizeof out, "%.*s", NameLength(a.name), a.name);
-        return;
+        return true;
     }
     InfoBuffer parent;
     if (!ReadInfo(self.info.parent, parent) || parent.info.u.array.raidType != QVL_RAID0)
-        return;
+        return true;
     const ArrayInfo &p = parent.info.u.array;
     int count = p.memberCount < QVL_MAX_MEMBERS ? p.memberCount : QVL_MAX_MEMBERS;
     for (int i = 0; i < count; ++i) {
         if (p.members[i] == id) {
             std::snprintf(out, sizeof out, "Member %d of %.*s", i + 1, NameLength(p.name), p.name);
-            return;
+            return true;
         }
     }
+    return true;
 }
 
 // "Controller1-Channel2-Device1", or empty when the disk cannot be read.
@@ -108,7 +110,7 @@ bool MakeEntry(const DeviceEvent *event, EventEntry *entry)
         return false;
     const DeviceId id = event->device;
     char display[64];
-    DisplayName(id, display);
+    const bool isArray = DisplayName(id, display);
 
     std::memset(entry, 0, sizeof *entry);
     std::memcpy(&entry->event, event, sizeof *event);
@@ -158,7 +160,8 @@ bool MakeEntry(const DeviceEvent *event, EventEntry *entry)
         } else {
             return false; // nothing names the array: it is left alone
         }
-        qvl_delete_array(id, 0);
+        if (isArray) // a disk or an unknown device named by the payload is never deleted
+            qvl_delete_array(id, 0);
         return true;
     }
     }

@@ -1,5 +1,4 @@
 // Load and unload of qvlclient.dll, and the version record.
-#include <winsock2.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -65,7 +64,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
     case DLL_PROCESS_ATTACH:
         return qvl::GuardedCall("DllMain", [] { return qvl::Load(); }, [] { return false; }) ? TRUE : FALSE;
     case DLL_PROCESS_DETACH:
-        WSACleanup(); // result ignored: no socket is ever opened here
+        // No WSACleanup: the library never started Winsock, and a cleanup here would end the
+        // host's own Winsock session.
         if (qvl::g_lockReady)
             DeleteCriticalSection(&qvl::g_lib.logLock);
         return TRUE;

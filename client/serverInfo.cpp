@@ -136,10 +136,8 @@ int32_t __cdecl RebootServer(uint32_t)
     OSVERSIONINFOA os;
     if (!BasicVersion(os))
         return -1;
-    if (os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
-        ExitWindowsEx(EWX_REBOOT, 0);
-        return 0;
-    }
+    if (os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        return ExitWindowsEx(EWX_REBOOT, 0) ? 0 : -1; // a refusal is reported, as on NT
 
     Token token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))

@@ -11,7 +11,7 @@ START_RUNS=${QVL_BENCH_START_RUNS:-11}     # process starts of each program
 RELOAD_BATCHES=${QVL_BENCH_RELOAD_BATCHES:-7}
 RELOAD_CYCLES=${QVL_BENCH_RELOAD_CYCLES:-5}  # a cycle with the tree takes about 0.3 s here
 EVENT_BATCHES=${QVL_BENCH_EVENT_BATCHES:-9}  # of 1000 events each
-LOG_RUNS=${QVL_BENCH_LOG_RUNS:-1}            # full enumerations of the 10,000-line log (about 70 s each)
+LOG_RUNS=${QVL_BENCH_LOG_RUNS:-5}            # full enumerations of the 10,000-line log
 
 bash "$QVL_ROOT/scripts/build.sh"
 trap qvl_stop EXIT
@@ -74,12 +74,14 @@ cat <<NOTES
     $RELOAD_BATCHES batches of $RELOAD_CYCLES cycles; floor: Reload of the model alone, no page.
     The two indented rows split the rebuild: TMainForm::RefreshCurrentPage without enumerating,
     and the information panel's ShowObject(system, nullptr) that the rebuild ends with.
-[4] 1000 queued disk and array events a batch, $EVENT_BATCHES batches; floor: the driver's
-    own take of the raw event (qvl_get_event).
+[4] 1000 queued disk and array events a batch, $EVENT_BATCHES batches; floor: the driver calls
+    each conversion makes (qvl_get_event and the device reads the simulator recorded for it),
+    made directly in the same run.
 [5] Every line from index 0 up, $LOG_RUNS run(s) (QVL_BENCH_LOG_RUNS for more); floor: reading
-    the same file once (fopen "rt" + fgetc, as the library reads), median of 21.
-[6] One call, median of 21; each call reads the log from its start, so the last line alone
-    costs about one full read of the file (ratio against the floor of [5]).
+    the same file once (fopen "rt" + fgetc), median of 21. Each call opens the file and checks
+    it is unchanged, then continues from the line the previous call read.
+[6] One call, median of 21; a read that does not follow on reads the log from its start, so
+    the last line alone costs about one full read of the file (ratio against the floor of [5]).
 NOTES
 echo
 echo "command: QVL_BUILD=$QVL_BUILD bash $QVL_ROOT/scripts/bench.sh"

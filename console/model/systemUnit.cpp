@@ -10,7 +10,9 @@
 
 namespace {
 
-constexpr int ChannelTableSize = 8;
+// Room for every channel a controller record can describe (8 each), so that no disk the driver
+// reports is hidden from an administrator about to pull one.
+constexpr int ChannelsPerController = 8;
 constexpr int DefaultMaxControllers = 4;
 
 const char *const CannotRemoveOne =
@@ -32,7 +34,7 @@ TRAIDSystem::TRAIDSystem(uint32_t handle, const TPictureComposer *pictures)
         HotSwapSupported = (Capabilities.features & QVL_FEATURE_HOT_SWAP) != 0;
     }
     Controllers = TObjectTable<TController>(MaxControllers);
-    Channels = TObjectTable<TChannel>(ChannelTableSize);
+    Channels = TObjectTable<TChannel>(ChannelsPerController * MaxControllers);
     Devices = TObjectTable<TDevice>(16 * MaxControllers);
     Enumerate();
 }
@@ -64,11 +66,13 @@ void TRAIDSystem::EnumerateControllers()
 
 void TRAIDSystem::EnumerateChannels()
 {
-    // The table holds 8 channels; channels beyond them are not made at all.
+    // Channels are asked for by the controller's driver index: its table position differs once
+    // an earlier controller could not be read.
     for (int p = 0; p < Controllers.Count(); ++p) {
         TController *controller = Controllers[p];
+        const int index = static_cast<int>(controller->Id);
         for (int j = 0; j < controller->Info.ChannelCount && !Channels.Full(); ++j) {
-            auto channel = std::make_unique<TChannel>(this, Handle, p, j);
+            auto channel = std::make_unique<TChannel>(this, Handle, index, j);
             if (!channel->Valid)
                 continue;
             controller->AddChild(Channels.Add(std::move(channel)));
@@ -81,7 +85,9 @@ void TRAIDSystem::EnumerateDevices()
     for (int c = 0; c < Channels.Count(); ++c) {
         TChannel *channel = Channels[c];
         for (DeviceId id : {channel->Info.Master, channel->Info.Slave}) {
-            // An empty position gives a device whose read fails; it is dropped.
+            if (!IsValidId(id))
+                continue; // an empty position: never asked for, whatever the driver would answer
+            // A device whose read fails is dropped.
             auto device = std::make_unique<TDevice>(this, Handle, id);
             if (device->Valid && !Devices.Full())
                 channel->AddChild(Devices.Add(std::move(device)));

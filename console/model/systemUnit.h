@@ -46,7 +46,7 @@ public:
     std::string OsText;
     std::string TempFileName;
     qvl::Bitmap SystemBitmap;
-    // Sized once by the constructor (MaxControllers, 8, 16 x MaxControllers), never again.
+    // Sized once by the constructor (MaxControllers, 8 x MaxControllers, 16 x MaxControllers).
     TObjectTable<TController> Controllers;
     TObjectTable<TChannel> Channels;
     TObjectTable<TDevice> Devices;

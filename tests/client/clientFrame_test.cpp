@@ -1,5 +1,6 @@
 // The library frame: version record, the not-supported answers, and the device operations
 // that pass through to the driver untouched.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -8,6 +9,7 @@
 #include <array>
 #include <cstring>
 #include <functional>
+#include <string>
 
 #include "qvlclient.h"
 #include "support/simSystem.h"
@@ -221,6 +223,29 @@ TEST_F(PassThroughTest, RecordsArriveFilledFromTheDriver)
     EXPECT_EQ(info.u.disk.channel, 0);
     EXPECT_EQ(info.u.disk.position, 0);
     EXPECT_NE(cs_qvl_get_controller_info(0, static_cast<uint32_t>(controllers), &controller), 0);
+}
+
+// A host that uses sockets, and loads and frees the library (a copy of it, since this program
+// keeps the original loaded), keeps its Winsock.
+TEST(LibraryUnload, LeavesTheHostsWinsockWorking)
+{
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    char original[MAX_PATH], temp[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(GetModuleHandleA("qvlclient.dll"), original, sizeof original), 0u);
+    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+    const std::string copy = std::string(temp) + "qvlclient_unload.dll";
+    ASSERT_TRUE(CopyFileA(original, copy.c_str(), FALSE));
+    HMODULE lib = LoadLibraryA(copy.c_str());
+    ASSERT_NE(lib, nullptr);
+    FreeLibrary(lib);
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    EXPECT_NE(s, INVALID_SOCKET) << "Winsock error " << WSAGetLastError();
+    if (s != INVALID_SOCKET)
+        closesocket(s);
+    // The host's own session is still there to end (10093 once the library has ended it).
+    EXPECT_EQ(WSACleanup(), 0) << "Winsock error " << WSAGetLastError();
+    DeleteFileA(copy.c_str());
 }
 
 } // namespace

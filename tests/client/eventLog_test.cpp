@@ -8,6 +8,8 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -216,19 +218,55 @@ TEST_F(EventLog, LineBreaksInATextDoNotSplitTheLine)
     EXPECT_EQ(cs_qvl_enum_event(0, &back, 1), QVL_NO_SUCH_LINE);
 }
 
-TEST_F(EventLog, UnterminatedTextIsCutTo511Characters)
+TEST_F(EventLog, CtrlZInATextDoesNotHideTheRestOfTheLog)
+{
+    EventEntry named = Entry('W', "Array 'a\x1A' verifying aborted.");
+    EventEntry later = Entry('I', "later");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &named), 0);
+    ASSERT_EQ(cs_qvl_save_log_event(0, &later), 0);
+    EventEntry back;
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(Text(back), "Array 'a ' verifying aborted.");
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 1), 0);
+    EXPECT_EQ(Text(back), "later");
+}
+
+TEST_F(EventLog, BlankOrUnprintableTypeCharactersAreWrittenAsQuestionMarks)
+{
+    const char types[] = {'\n', '\r', '\t', ' ', '\x1A', '\0', '\x7F', '\xE9'};
+    EventEntry e = Entry('E', "kept");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    std::vector<PackedTime> times;
+    for (char type : types) {
+        e = Entry(type, "text");
+        ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+        times.push_back(e.event.time);
+    }
+    EventEntry back;
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(back.type, 'E');
+    for (int i = 1; i <= static_cast<int>(sizeof types); ++i) {
+        SCOPED_TRACE(static_cast<int>(types[i - 1]));
+        ASSERT_EQ(cs_qvl_enum_event(0, &back, i), 0);
+        EXPECT_EQ(back.type, '?');
+        EXPECT_EQ(back.event.time, times[i - 1]) << "the date is not shifted into another field";
+        EXPECT_EQ(Text(back), "text");
+    }
+    EXPECT_EQ(cs_qvl_enum_event(0, &back, static_cast<int>(sizeof types) + 1), QVL_NO_SUCH_LINE);
+}
+
+TEST_F(EventLog, TheLongestSavedLineIsOneTheReaderTakes)
 {
     EventEntry e;
-    std::memset(&e, 'z', sizeof e);
+    std::memset(&e, 'z', sizeof e); // no terminator: 511 text characters
     e.type = 'I';
     ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
     std::string raw = ReadRaw();
-    ASSERT_GE(raw.size(), 2u);
-    EXPECT_EQ(raw.substr(raw.size() - 2), "\r\n");
-    std::string tail(1, '\t');
-    tail.append(511, 'z');
-    tail.append("\r\n");
-    EXPECT_EQ(raw.find(tail), raw.size() - tail.size());
+    ASSERT_EQ(raw.size(), 511u + 2u) << "511 characters, then CR LF";
+    EXPECT_EQ(raw.substr(raw.size() - 3), "z\r\n");
+    EventEntry back;
+    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
+    EXPECT_EQ(Text(back), std::string(511 - raw.find("\tz") - 1, 'z'));
 }
 
 TEST_F(EventLog, ClearingRemovesTheLogAndToleratesItsAbsence)
@@ -237,6 +275,18 @@ TEST_F(EventLog, ClearingRemovesTheLogAndToleratesItsAbsence)
     ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
     EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
     EXPECT_EQ(GetFileAttributesA(LogPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
+}
+
+TEST_F(EventLog, ClearingALogThatAnotherProgramHoldsOpenFails)
+{
+    EventEntry e = Entry('I', "x");
+    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    HANDLE held = CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(cs_qvl_clear_event_log(0), -1);
+    CloseHandle(held);
+    EXPECT_NE(GetFileAttributesA(LogPath().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
 }
 
@@ -293,6 +343,199 @@ TEST_F(EventLog, ConcurrentAppendsKeepEveryLineWhole)
     }
     EventEntry e;
     EXPECT_EQ(cs_qvl_enum_event(0, &e, kThreads * kLines), QVL_NO_SUCH_LINE);
+}
+
+// This program's folder, where the helper program log_appender.exe is built too.
+std::string ProgramDir()
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string dir(self);
+    dir.resize(dir.find_last_of('\\') + 1);
+    return dir;
+}
+
+// The command line of the helper program with these arguments.
+std::string Appender(const std::string &arguments)
+{
+    std::string command = "\"";
+    command += ProgramDir();
+    command += "log_appender.exe\" ";
+    command += arguments;
+    return command;
+}
+
+// Starts a program; the caller waits for it and closes its handles.
+bool Start(std::string command, PROCESS_INFORMATION &pi)
+{
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+}
+
+// Waits for a started program; its exit code, or a large value when it did not end.
+DWORD Finish(PROCESS_INFORMATION &pi)
+{
+    DWORD code = 0xDEAD;
+    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+DWORD RunToEnd(const std::string &command)
+{
+    PROCESS_INFORMATION pi{};
+    return Start(command, pi) ? Finish(pi) : 0xDEAD;
+}
+
+// Two processes append at once (log_appender.exe, beside this program): no line is lost or torn.
+TEST_F(EventLog, AppendsFromTwoProcessesKeepEveryLineWhole)
+{
+    constexpr int kLines = 2000;
+    std::vector<PROCESS_INFORMATION> running(2);
+    for (int p = 0; p < 2; ++p) {
+        std::string command = Appender(std::string(1, "AB"[p]) + " " + std::to_string(kLines));
+        ASSERT_TRUE(Start(command, running[p])) << command;
+    }
+    for (PROCESS_INFORMATION &pi : running)
+        EXPECT_EQ(Finish(pi), 0u);
+
+    int next[2] = {0, 0};
+    for (int i = 0; i < 2 * kLines; ++i) {
+        EventEntry e;
+        ASSERT_EQ(cs_qvl_enum_event(0, &e, i), 0) << "line " << i;
+        char tag = 0;
+        int n = -1;
+        ASSERT_EQ(std::sscanf(e.text, "%c %d", &tag, &n), 2) << e.text;
+        ASSERT_TRUE(tag == 'A' || tag == 'B') << e.text;
+        EXPECT_EQ(n, next[tag - 'A']++) << "each process's lines whole and in its own order";
+        EXPECT_EQ(e.type, 'I');
+    }
+    EventEntry e;
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 2 * kLines), QVL_NO_SUCH_LINE);
+}
+
+// The plain reader the log's format was defined with: text mode, a character at a time, every
+// index counted from the start of the file. The library must answer exactly as it does.
+const char *ReferenceTextOfLine(const char *line)
+{
+    for (int tabs = 0; tabs < 3; ++line) {
+        if (*line == '\0')
+            return line;
+        if (*line == '\t')
+            ++tabs;
+    }
+    return line;
+}
+
+int32_t ReferenceRead(EventEntry &entry, int32_t index)
+{
+    std::unique_ptr<FILE, int (*)(FILE *)> f(std::fopen(LogPath().c_str(), "rt"), std::fclose);
+    if (!f)
+        return -1;
+    for (int32_t skipped = 0; skipped < index;) {
+        int c = std::fgetc(f.get());
+        if (c == EOF)
+            return std::ferror(f.get()) ? -1 : QVL_NO_SUCH_LINE;
+        skipped += c == '\n';
+    }
+    char line[513];
+    int n = 0;
+    for (;;) {
+        if (n == 512)
+            return -1;
+        int c = std::fgetc(f.get());
+        if (c == EOF)
+            return std::ferror(f.get()) ? -1 : QVL_NO_SUCH_LINE;
+        line[n++] = static_cast<char>(c);
+        if (c == '\n')
+            break;
+    }
+    line[n - 1] = '\0';
+    char first = 0, type = 0;
+    int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
+    std::sscanf(line, "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d", &first, &type, &month, &day, &year, &hour, &minute,
+                &second);
+    std::memset(&entry, 0, sizeof entry);
+    entry.type = type;
+    entry.flags = static_cast<uint8_t>(first);
+    entry.event.time = qvl_pack_time(static_cast<unsigned>(year), static_cast<unsigned>(month),
+                                     static_cast<unsigned>(day), static_cast<unsigned>(hour),
+                                     static_cast<unsigned>(minute), static_cast<unsigned>(second));
+    std::snprintf(entry.text, QVL_EVENT_TEXT, "%s", ReferenceTextOfLine(line));
+    return 0;
+}
+
+// Random histories of the log (saves, lines written by other programs, truncation, clearing,
+// replacement, also by another process) with reads in order and at random, each answered by
+// the library exactly as by the plain reader.
+TEST_F(EventLog, ReadsAnswerAsAFreshReadFromTheStartWould)
+{
+    const unsigned seed = 20261208;
+    std::mt19937 rng(seed);
+    auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const char alphabet[] = "abcXYZ019 \t\t\r\n\x1A\xE9\x01'";
+    auto randomText = [&](int length) {
+        std::string s;
+        for (int i = 0; i < length; ++i)
+            s += alphabet[pick(sizeof alphabet - 1)];
+        return s;
+    };
+    auto appendRaw = [](const std::string &bytes) {
+        std::ofstream f(LogPath(), std::ios::binary | std::ios::app);
+        f << bytes;
+    };
+
+    int32_t next = 0, reads = 0, resumed = 0, childReplacements = 0;
+    for (int step = 0; step < 4000; ++step) {
+        SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(step));
+        const int op = pick(100);
+        if (op < 22) {
+            EventEntry e = Entry(static_cast<char>(pick(256)), randomText(pick(4) == 0 ? 520 : pick(60)));
+            cs_qvl_save_log_event(0, &e);
+        } else if (op < 30) {
+            const char *ends[] = {"\r\n", "\n", "\r", "", "\r\r\n"};
+            std::string line = "0\tW\t" + randomText(pick(5) == 0 ? 500 + pick(40) : pick(50));
+            appendRaw(line + ends[pick(5)]);
+        } else if (op < 32) {
+            std::string raw = ReadRaw();
+            WriteRaw(raw.substr(0, raw.empty() ? 0 : static_cast<size_t>(pick(static_cast<int>(raw.size())))));
+        } else if (op < 34) {
+            cs_qvl_clear_event_log(0);
+        } else if (op < 36) {
+            // Another log of the same size in the log's place: only the identity differs.
+            std::string raw = ReadRaw(), other = raw;
+            for (char &c : other)
+                if (c >= 'a' && c <= 'z')
+                    c = static_cast<char>('a' + pick(26));
+            const std::string source = LogPath() + ".new";
+            std::ofstream(source, std::ios::binary) << other;
+            if (childReplacements < 3 && pick(10) == 0) {
+                ++childReplacements;
+                std::string command = Appender("--replace \"" + source + "\"");
+                ASSERT_EQ(RunToEnd(command), 0u) << command;
+            } else {
+                ASSERT_TRUE(MoveFileExA(source.c_str(), LogPath().c_str(), MOVEFILE_REPLACE_EXISTING));
+            }
+        } else {
+            const int kind = pick(10);
+            const int32_t index = kind < 7 ? next : kind < 9 ? pick(40) - 1 : next - 1;
+            EventEntry mine, theirs;
+            std::memset(&mine, 0xAA, sizeof mine);
+            std::memset(&theirs, 0xAA, sizeof theirs);
+            const int32_t got = cs_qvl_enum_event(0, &mine, index);
+            const int32_t want = ReferenceRead(theirs, index);
+            ASSERT_EQ(got, want) << "index " << index;
+            ASSERT_EQ(std::memcmp(&mine, &theirs, sizeof mine), 0) << "index " << index;
+            ++reads;
+            resumed += kind < 7 && got == 0;
+            next = got == 0 ? index + 1 : 0;
+        }
+    }
+    EXPECT_GT(reads, 2000);
+    EXPECT_GT(resumed, 500) << "the reads in order must often find a line to follow on";
 }
 
 } // namespace

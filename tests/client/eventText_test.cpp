@@ -218,6 +218,19 @@ TEST_F(EventText, NothingIsDeletedWhenNoNameCanBeFound)
     EXPECT_EQ(cs_qvl_get_device_info(0, 0x31, &info), 0) << "the array is still there";
 }
 
+TEST_F(EventText, InitialisationEndingOnADiskOrUnknownDeviceDeletesNothing)
+{
+    for (uint8_t code : {14, 15}) {
+        for (DeviceId id : {0x17u /* a disk */, 0x99u /* unknown */}) {
+            SCOPED_TRACE("code " + std::to_string(code) + " device " + std::to_string(id));
+            qvlsim_clear_calls();
+            ASSERT_EQ(Take(code, id, "Named"), 0);
+            EXPECT_THAT(Text(), testing::StartsWith("Array 'Named' initializing"));
+            EXPECT_EQ(DeleteCalls(), 0);
+        }
+    }
+}
+
 TEST_F(EventText, FailingDriverReadsGiveEmptyNamesOrFailures)
 {
     ASSERT_EQ(qvlsim_inject(QVLSIM_OP_GET_DEVICE_INFO, -1, 0), 0);

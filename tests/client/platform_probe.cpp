@@ -9,7 +9,7 @@ int main()
 {
     HMODULE lib = LoadLibraryA("qvlclient.dll");
     if (!lib) {
-        std::printf("refused\n");
+        std::printf("refused %lu\n", GetLastError()); // the cause: a refused load, not a missing file
         return 1;
     }
     auto getInfo = reinterpret_cast<int32_t(__cdecl *)(LibInfo *)>(

@@ -168,4 +168,22 @@ TEST(ServerInfo, NoVersionAnswerWritesNothingAndStillSucceeds)
     EXPECT_EQ(cs_qvl_reboot_server(0), -1) << "no version, no restart";
 }
 
+int g_exitRequests = 0;
+BOOL WINAPI RefusesToRestart(UINT, DWORD)
+{
+    ++g_exitRequests;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+// On every family a refused restart request is a failure (95/98/Me reported success).
+TEST(Restart, ARefusedRequestIsReported)
+{
+    qvltest::ImportPatch patch("qvlclient.dll", "user32.dll", "ExitWindowsEx", reinterpret_cast<void *>(RefusesToRestart));
+    ASSERT_TRUE(patch.ok());
+    g_exitRequests = 0;
+    EXPECT_EQ(cs_qvl_reboot_server(0), -1);
+    EXPECT_EQ(g_exitRequests, 1);
+}
+
 } // namespace

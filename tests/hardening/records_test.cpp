@@ -207,7 +207,7 @@ TEST_F(HostileRecords, ControllerRecordsWithFullTextsAndHugeCounts)
         qvlsim_inject(QVLSIM_OP_GET_CONTROLLER_COUNT, c.count, 0);
         TRAIDSystem system(0);
         EXPECT_EQ(system.ControllerCount(), c.controllers);
-        EXPECT_LE(system.ChannelCount(), 8) << "the channel table holds 8";
+        EXPECT_LE(system.ChannelCount(), 8 * system.MaxControllers) << "the channel table holds 8 a controller";
         EXPECT_LE(system.DeviceCount(), 16 * system.MaxControllers);
         for (int i = 0; i < system.ControllerCount(); ++i)
             EXPECT_LE(system.Controllers[i]->Info.Product.size(), 36u);

@@ -33,6 +33,11 @@ only_system_and() { # LABEL FILE OUR_DLLS_REGEX
   else echo "FAIL $1 also imports: $bad"; failed=$((failed + 1)); fi
 }
 
+# A binary that is not there fails its checks instead of skipping them.
+for file in qvlclient.dll qvldev.dll qvlswap.exe; do
+  if [ ! -f "$bin/$file" ]; then echo "FAIL $file is missing from $bin"; failed=$((failed + 1)); fi
+done
+
 same "qvlclient.dll exports" "$here/qvlclient.exports" "$(exports "$bin/qvlclient.dll")"
 same "qvlclient.dll imports from qvldev.dll" "$here/qvlclient-from-qvldev.imports" \
   "$(imports_from "$bin/qvlclient.dll" qvldev.dll)"
@@ -48,7 +53,7 @@ version_strings() { # FILE: "Key=Value" lines of the version resource
 }
 same "qvlclient.dll version strings" "$here/qvlclient.version" "$(version_strings "$bin/qvlclient.dll")"
 
-if [ -f "$here/qvlswap-from-qvlclient.imports" ] && [ -f "$bin/qvlswap.exe" ]; then
+if [ -f "$bin/qvlswap.exe" ]; then
   same "qvlswap.exe imports from qvlclient.dll" "$here/qvlswap-from-qvlclient.imports" \
     "$(imports_from "$bin/qvlswap.exe" qvlclient.dll)"
   only_system_and "qvlswap.exe" "$bin/qvlswap.exe" '^qvlclient\.dll$'

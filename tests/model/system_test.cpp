@@ -1,10 +1,13 @@
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "appDir.h"
+#include "support/importPatch.h"
 #include "modelTest.h"
 #include "qvlclient.h"
 #include "systemUnit.h"
@@ -13,30 +16,28 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-// Controller 0 fails; controller 1 takes position 0 and its channels are then asked for with
-// that position, as the console has always done.
+// Controller 0 fails; controller 1 takes position 0 and keeps its driver index 1.
 const char *const Mixed =
     "capabilities max_controllers=4 features=0x08\n"
     "controller chip=1 irq=5 channels=2 fail=-1\n"
     "controller chip=2 irq=6 channels=3\n"
     "controller chip=3 irq=7 channels=1\n"
-    "channel controller=0 index=1 fail=-1\n"
-    "disk id=0x41 controller=0 channel=0 position=0 model=\"First\"\n"
-    "disk id=0x42 controller=0 channel=0 position=1 fail=-1\n"
-    "disk id=0x43 controller=1 channel=0 position=1 model=\"Second\"\n"
-    "disk id=0x44 controller=1 channel=2 position=0\n";
+    "channel controller=1 index=1 fail=-1\n"
+    "disk id=0x41 controller=0 channel=0 position=0 model=\"On the failed controller\"\n"
+    "disk id=0x42 controller=1 channel=0 position=1 fail=-1\n"
+    "disk id=0x43 controller=1 channel=2 position=0 model=\"Second\"\n"
+    "disk id=0x44 controller=2 channel=0 position=0 model=\"Third\"\n";
 
 const Calls MixedEnumeration = {
     "get_controller_count()",
     "get_controller_info(0)",
     "get_controller_info(1)", "get_channel_info(1,0)", "get_channel_info(1,1)", "get_channel_info(1,2)",
     "get_controller_info(2)", "get_channel_info(2,0)",
-    // channels: position 0 with three channels, position 1 with one
-    "get_channel_info(0,0)", "get_channel_info(0,1)", "get_channel_info(0,2)",
-    "get_channel_info(1,0)",
-    // devices: channel by channel, master before slave
-    "get_device_info(41)", "get_device_info(42)",
-    "get_device_info(FFFFFFFF)", "get_device_info(43)",
+    // channels, by each controller's driver index
+    "get_channel_info(1,0)", "get_channel_info(1,1)", "get_channel_info(1,2)",
+    "get_channel_info(2,0)",
+    // devices: channel by channel, master before slave, empty positions not asked for
+    "get_device_info(42)", "get_device_info(43)", "get_device_info(44)",
 };
 
 TEST(TRAIDSystem, EnumerationOrderAndClosedUpTables)
@@ -52,19 +53,100 @@ TEST(TRAIDSystem, EnumerationOrderAndClosedUpTables)
     EXPECT_EQ(system.Controllers[0]->Id, 1u);
     EXPECT_EQ(system.Controllers[1]->Id, 2u);
     EXPECT_EQ(system.Controllers[2], nullptr);
-    ASSERT_EQ(system.ChannelCount(), 2);
-    EXPECT_EQ(system.Controllers[0]->ChildCount(), 1);
-    EXPECT_EQ(system.Controllers[0]->Child(0), system.Channels[0]);
+    ASSERT_EQ(system.ChannelCount(), 3);
+    EXPECT_EQ(system.Controllers[0]->ChildCount(), 2);
+    EXPECT_EQ(system.Controllers[0]->Child(1), system.Channels[1]);
     EXPECT_EQ(system.Channels[0]->Parent, system.Controllers[0]);
-    EXPECT_EQ(system.Channels[1]->Parent, system.Controllers[1]);
+    EXPECT_EQ(system.Channels[2]->Parent, system.Controllers[1]);
     ASSERT_EQ(system.DeviceCount(), 2);
-    EXPECT_EQ(system.Devices[0]->Name, "First");
-    EXPECT_EQ(system.Devices[1]->Name, "Second");
-    EXPECT_EQ(system.Channels[0]->ChildCount(), 1);
-    EXPECT_EQ(system.Channels[1]->Child(0), system.Devices[1]);
-    EXPECT_EQ(system.Devices[1]->Parent, system.Channels[1]);
-    EXPECT_EQ(system.FindDevice(0x43), system.Devices[1]);
+    EXPECT_EQ(system.Devices[0]->Name, "Second");
+    EXPECT_EQ(system.Devices[1]->Name, "Third");
+    EXPECT_EQ(system.Channels[0]->ChildCount(), 0);
+    EXPECT_EQ(system.Channels[1]->Child(0), system.Devices[0]);
+    EXPECT_EQ(system.Devices[1]->Parent, system.Channels[2]);
+    EXPECT_EQ(system.FindDevice(0x43), system.Devices[0]);
     EXPECT_EQ(system.FindDevice(0x42), nullptr);
+}
+
+// Every channel under a controller is that controller's own: its port and its disks.
+TEST(TRAIDSystem, ChannelsAfterAFailedControllerAreNotAnothersChannels)
+{
+    LoadScenario("controller chip=1 irq=5 channels=2 fail=-1\n"
+                 "controller chip=1 irq=5 channels=2\ncontroller chip=1 irq=5 channels=2\n"
+                 "channel controller=0 index=0 io=0x1000\nchannel controller=0 index=1 io=0x1010\n"
+                 "channel controller=1 index=0 io=0x1100\nchannel controller=1 index=1 io=0x1110\n"
+                 "channel controller=2 index=0 io=0x1200\nchannel controller=2 index=1 io=0x1210\n"
+                 "disk id=0x50 controller=0 channel=1 position=0\n"
+                 "disk id=0x51 controller=1 channel=1 position=0\n"
+                 "disk id=0x52 controller=2 channel=0 position=1\n"
+                 "disk id=0x53 controller=2 channel=1 position=0\n");
+    TRAIDSystem system(0);
+    ASSERT_EQ(system.ChannelCount(), 4);
+    for (int c = 0; c < system.ChannelCount(); ++c) {
+        const TChannel *channel = system.Channels[c];
+        const auto *controller = static_cast<const TController *>(channel->Parent);
+        SCOPED_TRACE("channel " + std::to_string(c));
+        char port[16];
+        std::snprintf(port, sizeof port, "1%u%u0h", controller->Id, static_cast<unsigned>(c % 2));
+        EXPECT_EQ(channel->Info.IoPortStr, port);
+    }
+    ASSERT_EQ(system.DeviceCount(), 3);
+    for (int d = 0; d < system.DeviceCount(); ++d) {
+        const TDevice *device = system.Devices[d];
+        SCOPED_TRACE(device->Id);
+        const auto *controller = static_cast<const TController *>(device->Parent->Parent);
+        EXPECT_EQ(static_cast<int>(controller->Id), device->Info.Controller);
+        EXPECT_EQ(static_cast<const TChannel *>(device->Parent)->ChannelIndex, device->Info.Channel);
+    }
+    EXPECT_EQ(system.FindDevice(0x50), nullptr) << "its controller is not shown";
+}
+
+// Empty positions carry 0 or 0xFFFFFFFF; a driver that answers for them must not make a disk.
+// The fakes reach the library through its exports, not through the patched imports.
+template <typename F>
+F Export(const char *name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("qvlclient.dll"), name)));
+}
+int g_emptyQueries = 0;
+int32_t __cdecl AnswersEveryIdentifier(uint32_t h, DeviceId id, DeviceInfo *info)
+{
+    if (id == 0 || id == 0xFFFFFFFFu) {
+        ++g_emptyQueries;
+        std::memset(info, 0, sizeof *info);
+        info->kind = QVL_KIND_DISK;
+        info->u.disk.deviceType = QVL_DEVTYPE_HDD;
+        return 0;
+    }
+    static const auto real = Export<decltype(&cs_qvl_get_device_info)>("cs_qvl_get_device_info");
+    return real(h, id, info);
+}
+int32_t __cdecl ZeroForEmptyMasters(uint32_t h, uint32_t controller, uint32_t channel, ChannelRecord *rec)
+{
+    static const auto real = Export<decltype(&cs_qvl_get_channel_info)>("cs_qvl_get_channel_info");
+    int32_t r = real(h, controller, channel, rec);
+    if (r == 0 && rec->master == 0xFFFFFFFFu)
+        rec->master = 0;
+    return r;
+}
+
+TEST(TRAIDSystem, EmptyPositionsAreNeverAskedForOrShown)
+{
+    LoadScenario("controller chip=1 irq=5 channels=2\n"
+                 "disk id=0x61 controller=0 channel=0 position=0\n"
+                 "disk id=0x62 controller=0 channel=1 position=1\n");
+    qvltest::ImportPatch device(nullptr, "qvlclient.dll", "cs_qvl_get_device_info",
+                                reinterpret_cast<void *>(AnswersEveryIdentifier));
+    qvltest::ImportPatch channel(nullptr, "qvlclient.dll", "cs_qvl_get_channel_info",
+                                 reinterpret_cast<void *>(ZeroForEmptyMasters));
+    ASSERT_TRUE(device.ok() && channel.ok());
+    g_emptyQueries = 0;
+    TRAIDSystem system(0);
+    EXPECT_EQ(g_emptyQueries, 0);
+    ASSERT_EQ(system.DeviceCount(), 2);
+    EXPECT_EQ(system.Devices[0]->Id, 0x61u);
+    EXPECT_EQ(system.Devices[1]->Id, 0x62u);
+    EXPECT_EQ(system.Channels[1]->ChildCount(), 1);
 }
 
 TEST(TRAIDSystem, ReloadRepeatsEnumerationAndRefreshesThePage)
@@ -116,7 +198,7 @@ TEST(TRAIDSystem, TableCapacities)
         EXPECT_EQ(system.MaxControllers, c.max);
         EXPECT_EQ(system.HotSwapSupported, c.hotSwap);
         EXPECT_EQ(system.Controllers.Capacity(), c.max);
-        EXPECT_EQ(system.Channels.Capacity(), 8);
+        EXPECT_EQ(system.Channels.Capacity(), 8 * c.max);
         EXPECT_EQ(system.Devices.Capacity(), 16 * c.max);
         EXPECT_EQ(system.ControllerCount(), c.controllers);
         const auto calls = DriverCalls();
@@ -136,19 +218,26 @@ TEST(TRAIDSystem, CapacitiesStayAcrossReload)
     EXPECT_EQ(system.Devices.Capacity(), 16);
 }
 
-TEST(TRAIDSystem, ChannelsBeyondEightAreIgnored)
+TEST(TRAIDSystem, EightChannelsOnEveryControllerKeepAllTheirDisks)
 {
-    LoadScenario("controller chip=1 irq=5 channels=5\ncontroller chip=1 irq=5 channels=5\n"
-                 "disk id=0x61 controller=1 channel=2 position=0\n"
-                 "disk id=0x62 controller=1 channel=3 position=0\n");
+    std::string scenario = "capabilities max_controllers=4 features=0x08\n";
+    for (int c = 0; c < 4; ++c) {
+        scenario += "controller chip=1 irq=5 channels=8\n";
+        for (int h = 0; h < 8; ++h) {
+            char disk[80];
+            std::snprintf(disk, sizeof disk, "disk id=0x%d controller=%d channel=%d position=%d\n",
+                          1000 + 10 * c + h, c, h, h % 2);
+            scenario += disk;
+        }
+    }
+    LoadScenario(scenario);
     TRAIDSystem system(0);
-    EXPECT_EQ(system.ChannelCount(), 8);
-    EXPECT_EQ(system.Controllers[0]->ChildCount(), 5);
-    EXPECT_EQ(system.Controllers[1]->ChildCount(), 3);
-    // Channel 1/3 is never made, so its disk is not either.
-    EXPECT_EQ(system.DeviceCount(), 1);
-    EXPECT_EQ(system.Devices[0]->Id, 0x61u);
-    EXPECT_EQ(CountCalls(DriverCalls(), "get_channel_info(1,3)"), 1); // the controller's own read
+    EXPECT_EQ(system.Channels.Capacity(), 32);
+    EXPECT_EQ(system.ChannelCount(), 32);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(system.Controllers[c]->ChildCount(), 8);
+    ASSERT_EQ(system.DeviceCount(), 32);
+    EXPECT_NE(system.FindDevice(0x1037), nullptr) << "the last disk of the last controller";
 }
 
 TEST(TRAIDSystem, UnplugResults)
