@@ -166,6 +166,7 @@ Section "Hot-Swap Utility" SecMain
   SetOverwrite on
   File "${BINDIR}\qvlswap.exe"
   File "${BINDIR}\qvlclient.dll"
+  File "${BINDIR}\qvlctl.exe"
   ; The console opens its help file from its own folder.
   File "${BINDIR}\QSWAP.CHM"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -237,7 +238,7 @@ Function RemoveShortcuts
 FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "The utility qvlswap.exe, its library qvlclient.dll and the help file QSWAP.CHM."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "The utility qvlswap.exe, its library qvlclient.dll, the command line qvlctl.exe and the help file QSWAP.CHM."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecShortcuts} "A Start menu folder with the utility, its help and the uninstaller."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Start the utility hidden in the notification area when you log on, so that no driver event goes unseen."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} "A simulated RAID controller (qvldev.dll and qvlsim.exe) for trying the utility without one. Never installed where the controller's driver library is present."
@@ -289,6 +290,7 @@ Section "Uninstall"
   Call un.RemoveDemo
   Delete "$INSTDIR\qvlswap.exe"
   Delete "$INSTDIR\qvlclient.dll"
+  Delete "$INSTDIR\qvlctl.exe"
   Delete "$INSTDIR\QSWAP.CHM"
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: whatever else is there (a driver's qvldev.dll) is not ours.
