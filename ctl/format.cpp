@@ -188,8 +188,9 @@ std::string CheckLine(const Snapshot &s, CheckState &state)
             what += (what.empty() ? "" : ", ") + w;
     state = !critical.empty() ? CheckCritical : !warning.empty() ? CheckWarning : CheckOk;
     const char *names[] = {"OK", "WARNING", "CRITICAL"};
-    const std::string counts = std::to_string(s.Controllers.size()) + " controllers, " + std::to_string(s.Disks.size()) +
-                               " devices, " + std::to_string(s.Arrays.size()) + " arrays";
+    auto many = [](size_t n, const char *noun) { return std::to_string(n) + " " + noun + (n == 1 ? "" : "s"); };
+    const std::string counts =
+        many(s.Controllers.size(), "controller") + ", " + many(s.Disks.size(), "device") + ", " + many(s.Arrays.size(), "array");
     std::string line = std::string("QVL ") + names[state] + " - " + (what.empty() ? counts + " optimal" : what + "; " + counts);
     line += " | failed=" + std::to_string(failed) + ";;1;0; degraded=" + std::to_string(degraded) +
             ";;1;0; tasks=" + std::to_string(tasks) + ";1;;0; attention=" + std::to_string(attention) +
@@ -238,7 +239,7 @@ public:
             line += '}';
         }
         char buf[64];
-        std::snprintf(buf, sizeof buf, " %.17g\n", value);
+        std::snprintf(buf, sizeof buf, " %.15g\n", value);
         text_ += line + buf;
     }
     const std::string &Text() const { return text_; }

@@ -166,6 +166,12 @@ rm -f metrics.prom
 q metrics --output metrics.prom; expect "controller count fails: the collector's file says qvl_up 0" 2 bash -c "grep -qx 'qvl_up 0' metrics.prom"
 rm -f metrics.prom
 sim inject clear
+# Without the libraries qvlctl still starts, and says why.
+for files in "qvlctl.exe" "qvlctl.exe qvlclient.dll"; do
+  rm -rf "$work/alone" && mkdir "$work/alone" && cp $files "$work/alone/"
+  (cd "$work/alone" && wine qvlctl.exe check) </dev/null >"$work/out" 2>"$work/err"; rc=$?; err=$(tr -d '\r' <"$work/err")
+  expect "only $files: check UNKNOWN, exit 3" 3 check_line UNKNOWN "driver cannot be reached: qvlclient.dll or the driver's qvldev.dll cannot be loaded"
+done
 # The console drops what it cannot read; check must not call that OK.
 for row in get_driver_capabilities:0 get_logical_devices:0 get_controller_info:3 get_channel_info:3 get_device_info:3; do
   op=${row%%:*} want=${row#*:}

@@ -45,7 +45,7 @@ grep -qx 'disk-failed;critical;Controller1-Channel1-Device1;0x101;Disk at Contro
   || bad "--exec lines: $(cat ctl_watch_exec.txt 2>/dev/null)"
 [ "$(tr -d '\r' <ctl_watch_exec.txt | wc -l)" = "$(wc -l <"$work/out")" ] && ok "--exec runs once per change" \
   || bad "--exec ran $(wc -l <ctl_watch_exec.txt) times for $(wc -l <"$work/out") changes"
-wine qvlsim.exe events </dev/null 2>/dev/null | grep -q '0x101' && ok "the failure's driver event is left for the console" \
+[ "$(wine qvlsim.exe events </dev/null 2>/dev/null | tr -d '\r')" -ge 1 ] && ok "the failure's driver event is left for the console" \
   || bad "watch took the driver event"
 [ -n "$id" ] || bad "plug printed no id"
 sim reset
