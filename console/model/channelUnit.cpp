@@ -1,7 +1,6 @@
 #include "channelUnit.h"
 
 #include "deviceUnit.h"
-#include "ui/dmPub.h"
 
 TChannel::TChannel(TRAIDSystem *system, uint32_t handle, int controllerIndex, int channelIndex)
     : TDeviceBase(system, handle, 0), ControllerIndex(controllerIndex), ChannelIndex(channelIndex)
@@ -25,8 +24,8 @@ int TChannel::Refresh()
         return 1;
     }
     Name = Info.Name;
-    if (dm)
-        Picture = dm->ChipAndEventInfoImagelist.Picture(1);
+    if (const TPictureComposer *pictures = Pictures())
+        Picture = pictures->ChannelPicture();
     Valid = true;
     return 0;
 }

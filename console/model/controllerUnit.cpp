@@ -1,7 +1,6 @@
 #include "controllerUnit.h"
 
 #include "channelUnit.h"
-#include "ui/dmPub.h"
 
 TController::TController(TRAIDSystem *system, uint32_t handle, int controllerIndex)
     : TDeviceBase(system, handle, static_cast<uint32_t>(controllerIndex))
@@ -29,8 +28,8 @@ int TController::Refresh()
         return 1;
     }
     Name = Info.Name;
-    if (dm)
-        Picture = dm->ChipAndEventInfoImagelist.Picture(0);
+    if (const TPictureComposer *pictures = Pictures())
+        Picture = pictures->ControllerPicture();
     return 0;
 }
 

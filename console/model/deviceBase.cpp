@@ -1,5 +1,7 @@
 #include "deviceBase.h"
 
+#include "systemUnit.h"
+
 TDeviceBase::TDeviceBase(TRAIDSystem *system, uint32_t handle, uint32_t address)
     : Handle(handle), System(system), Id(address)
 {
@@ -10,3 +12,5 @@ TDeviceBase::TDeviceBase(const TDeviceBase &source)
       Kind(source.Kind), Name(source.Name), Picture(qvl::CopyPicture(source.Picture.get()))
 {
 }
+
+const TPictureComposer *TDeviceBase::Pictures() const { return System ? System->Pictures : nullptr; }

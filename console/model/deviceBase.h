@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/gdiOwn.h"
+#include "pictures.h"
 
 class TRAIDSystem;
 
@@ -44,6 +44,8 @@ protected:
     TDeviceBase(TRAIDSystem *system, uint32_t handle, uint32_t address);
     // A copy has its own picture and no system, parent or children; it is never refreshed.
     TDeviceBase(const TDeviceBase &source);
+    // The system's composer; none without a system or when the system has none.
+    const TPictureComposer *Pictures() const;
 };
 
 #endif

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "qvlclient.h"
-#include "ui/dmPub.h"
 
 TDevice::TDevice(TRAIDSystem *system, uint32_t handle, DeviceId id) : TDeviceBase(system, handle, id)
 {
@@ -36,8 +35,9 @@ int TDevice::Refresh()
     case 0: picture = PictureUnknown; break;
     default: break; // no picture for a type the console does not know
     }
-    if (picture >= 0 && dm)
-        dm->ComposeDevicePicture(Picture, picture, Info.StatusClass);
+    const TPictureComposer *pictures = Pictures();
+    if (picture >= 0 && pictures)
+        Picture = pictures->DevicePicture(picture, Info.StatusClass);
     Valid = true;
     return 0;
 }

@@ -4,16 +4,6 @@
 #include "GetInfo.h"
 #include "deviceBase.h"
 
-// Pictures of DeviceImagelist by subject.
-enum : int {
-    PictureHardDisk = 0,
-    PictureCdRom = 1,
-    PictureTape = 2,
-    PictureRackDisk = 3,
-    PictureUnknown = 4,
-    PictureSystem = 5,
-};
-
 class TDevice : public TDeviceBase {
 public:
     TDevice(TRAIDSystem *system, uint32_t handle, DeviceId id);

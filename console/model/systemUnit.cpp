@@ -7,7 +7,6 @@
 
 #include "appDir.h"
 #include "qvlclient.h"
-#include "ui/dmPub.h"
 
 namespace {
 
@@ -19,10 +18,11 @@ const char *const CannotRemoveOne =
 
 } // namespace
 
-TRAIDSystem::TRAIDSystem(uint32_t handle) : Handle(handle)
+TRAIDSystem::TRAIDSystem(uint32_t handle, const TPictureComposer *pictures)
+    : Handle(handle), Pictures(pictures)
 {
-    if (dm)
-        SystemBitmap = dm->DeviceImagelist.Picture(PictureSystem);
+    if (Pictures)
+        SystemBitmap = Pictures->SystemPicture();
     MaxControllers = DefaultMaxControllers;
     HotSwapSupported = false;
     std::memset(&Capabilities, 0, sizeof Capabilities);

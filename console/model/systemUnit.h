@@ -15,8 +15,9 @@
 
 class TRAIDSystem {
 public:
-    // Reads the capabilities and enumerates at once.
-    explicit TRAIDSystem(uint32_t handle);
+    // Reads the capabilities and enumerates at once. `pictures` (not owned, may be none)
+    // draws the objects' pictures and must outlive the system.
+    explicit TRAIDSystem(uint32_t handle, const TPictureComposer *pictures = nullptr);
     TRAIDSystem(const TRAIDSystem &) = delete;
     TRAIDSystem &operator=(const TRAIDSystem &) = delete;
     // Disconnects, destroys every object and deletes the temporary file.
@@ -36,6 +37,7 @@ public:
     int DeviceCount() const { return Devices.Count(); }
 
     uint32_t Handle;
+    const TPictureComposer *Pictures; // not owned
     DriverCapabilities Capabilities{};
     int MaxControllers = 4;
     bool HotSwapSupported = false;

@@ -88,6 +88,13 @@ void Tdm::ComposeDevicePicture(qvl::Bitmap &picture, int index, int statusClass)
         DrawMark(picture.get(), MarkAttention, slot++);
 }
 
+qvl::Bitmap Tdm::DevicePicture(int index, int statusClass) const
+{
+    qvl::Bitmap picture;
+    ComposeDevicePicture(picture, index, statusClass);
+    return picture;
+}
+
 void Tdm::DrawMark(HBITMAP picture, int mark, int slot) const
 {
     static const POINT slots[] = {{12, 0}, {0, 0}, {0, 12}, {12, 12}};

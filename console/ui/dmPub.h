@@ -1,5 +1,5 @@
 // Tdm: the image-list module, the one source of the console's pictures, and the composer
-// that draws a device picture with its status marks.
+// that draws the model's pictures (a device picture with its status marks).
 #ifndef QVL_DMPUB_H
 #define QVL_DMPUB_H
 
@@ -14,7 +14,7 @@ enum : int {
     MarkAttention = 3,
 };
 
-class Tdm {
+class Tdm : public TPictureComposer {
 public:
     Tdm();
     Tdm(const Tdm &) = delete;
@@ -31,6 +31,12 @@ public:
     // Draws one mark transparently at a slot: 0 top right, 1 top left, 2 bottom left, 3 and
     // above bottom right.
     void DrawMark(HBITMAP picture, int mark, int slot) const;
+
+    // The model's pictures.
+    qvl::Bitmap ControllerPicture() const override { return ChipAndEventInfoImagelist.Picture(0); }
+    qvl::Bitmap ChannelPicture() const override { return ChipAndEventInfoImagelist.Picture(1); }
+    qvl::Bitmap SystemPicture() const override { return DeviceImagelist.Picture(PictureSystem); }
+    qvl::Bitmap DevicePicture(int index, int statusClass) const override;
 };
 
 // The program-wide module; the entry point makes it after the main window and owns it.

@@ -14,7 +14,7 @@
 class TRAIDSystem;
 class TDeviceBase;
 
-using TFontHandle = qvl::Owned<HFONT, qvl::GdiObjectTraits>;
+using TFontHandle = qvl::Font;
 
 // A windowless label drawn by its frame over the background, sizing itself to its text.
 struct TLabel {

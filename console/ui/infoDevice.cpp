@@ -1,38 +1,13 @@
 #include "infoDevice.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "MainUnit.h"
 #include "dmArt.h"
+#include "model/properties.h"
 #include "model/systemUnit.h"
 
-const char *const TfrmInfoDevice::PropertyLabels[PropertyCount] = {
-    // physical device
-    "Type", "Location", "Manufacturer", "Model", "Revision", "Capacity", "Status", "S.M.A.R.T",
-    "Transfer Mode", "Array Name", "Temperature", "Fan Status", "Beeper", "Name",
-    // controller
-    "Product", "Available Cache", "Bus Type", "Bus Number", "Name", "Interrupt Level", "Manufacturer",
-    // channel
-    "Max Device", "IO Port", "Control Port", "Name",
-    // array
-    "Name", "Type", "Capacity", "Status", "Progress", "Block Size", "Create Time", "Create Manager", "Caching",
-    // system
-    "Name", "Status", "Description", "System OS", "GUI Version",
-};
-
 namespace {
-
-// Indexes into PropertyLabels, by panel.
-enum : int {
-    PType = 0, PLocation, PManufacturer, PModel, PRevision, PCapacity, PStatus, PSmart, PTransferMode,
-    PArrayName, PTemperature, PFanStatus,
-    CProduct = 14, CAvailableCache, CBusType, CBusNumber, CName, CInterruptLevel, CManufacturer,
-    HMaxDevice = 21, HIoPort, HControlPort, HName,
-    SName = 34, SStatus, SDescription, SSystemOs, SGuiVersion,
-};
-
-const char *const NotAvailable = "N/A";
 
 // The arrow beside "&Next"/"&Back": blue at rest, orange under the pointer.
 const char *const arrowUp[] = {
@@ -53,28 +28,6 @@ const qvl::PixelArt ArrowOver{16, 16, arrowOver};
 constexpr RECT AdvancedDesign{200, 60, 200 + 76, 60 + 22};
 
 } // namespace
-
-std::string TemperatureText(double degrees)
-{
-    // Outside these bounds the sensor is taken to be wrong or missing.
-    if (!(degrees > 10.0 && degrees < 80.0))
-        return NotAvailable;
-    char text[32];
-    snprintf(text, sizeof text, "%.1f", degrees);
-    return text;
-}
-
-std::string FanText(uint16_t fanWord) { return fanWord == 0 ? "Running" : "Stopped"; }
-
-void RackTexts(bool readOk, const BayInfo &bay, std::string &temperature, std::string &fan)
-{
-    temperature = NotAvailable;
-    fan = NotAvailable;
-    if (!readOk)
-        return;
-    temperature = TemperatureText(TDevice::BayTemperature(bay));
-    fan = FanText(bay.fanStatus);
-}
 
 TfrmInfoDevice::TfrmInfoDevice(HWND parent) : TfrmInfoBase(parent)
 {
@@ -151,7 +104,8 @@ void TfrmInfoDevice::ShowObject(TRAIDSystem *system, const TDeviceBase *object)
     if (!object) {
         CurrentObject = nullptr;
         ShownKind = 0;
-        SystemContent(*system);
+        ShowRows(SystemProperties(*system));
+        SetDeviceImage(system->SystemBitmap.get());
     } else {
         CurrentObject = object;
         ShownKind = object->Kind;
@@ -161,16 +115,15 @@ void TfrmInfoDevice::ShowObject(TRAIDSystem *system, const TDeviceBase *object)
         SetDeviceImage(object->Picture.get());
         switch (object->Kind) {
         case KindDevice:
-            DeviceContent(*object);
+            ShownInRack = static_cast<const TDevice &>(*object).InRack;
+            ShowRows(ObjectProperties(*object));
             FirstPageRows = DeviceFirstPageRows;
             if (RowCount > DeviceFirstPageRows)
                 BtnAdvanced->SetVisible(true);
             break;
         case KindChannel:
-            ChannelContent(*object);
-            break;
         case KindController:
-            ControllerContent(*object);
+            ShowRows(ObjectProperties(*object));
             break;
         default:
             return;
@@ -182,69 +135,20 @@ void TfrmInfoDevice::ShowObject(TRAIDSystem *system, const TDeviceBase *object)
     LayoutRows();
 }
 
-void TfrmInfoDevice::SystemContent(const TRAIDSystem &system)
+void TfrmInfoDevice::ShowRows(const Properties &properties)
 {
-    SetTitle("System Information");
-    AddRow(PropertyLabels[SName], system.DisplayName);
-    AddRow(PropertyLabels[SStatus], "");
-    AddRow(PropertyLabels[SDescription], "");
-    AddRow(PropertyLabels[SSystemOs], system.OsText);
-    AddRow(PropertyLabels[SGuiVersion], "");
-    SetDeviceImage(system.SystemBitmap.get());
-}
-
-void TfrmInfoDevice::ControllerContent(const TDeviceBase &object)
-{
-    const auto &info = static_cast<const TController &>(object).Info;
-    SetTitle("Controller Information");
-    AddRow(PropertyLabels[CName], info.Name);
-    AddRow(PropertyLabels[CProduct], info.Product);
-    AddRow(PropertyLabels[CManufacturer], info.Manufacturer);
-    AddRow(PropertyLabels[CAvailableCache], "");
-    AddRow(PropertyLabels[CBusType], "");
-    AddRow(PropertyLabels[CBusNumber], info.ChannelCountStr);
-    AddRow(PropertyLabels[CInterruptLevel], info.InterruptStr);
-}
-
-void TfrmInfoDevice::ChannelContent(const TDeviceBase &object)
-{
-    const auto &info = static_cast<const TChannel &>(object).Info;
-    SetTitle("Channel Information");
-    AddRow(PropertyLabels[HName], info.Name);
-    AddRow(PropertyLabels[HIoPort], info.IoPortStr);
-    AddRow(PropertyLabels[HControlPort], info.ControlPortStr);
-    AddRow(PropertyLabels[HMaxDevice], "");
-}
-
-void TfrmInfoDevice::DeviceContent(const TDeviceBase &object)
-{
-    const auto &device = static_cast<const TDevice &>(object);
-    const auto &info = device.Info;
-    SetTitle("Physical Device Information");
-    AddRow(PropertyLabels[PModel], info.ModelStr);
-    AddRow(PropertyLabels[PType], info.TypeStr);
-    AddRow(PropertyLabels[PLocation], info.LocationStr);
-    AddRow(PropertyLabels[PManufacturer], info.ManufacturerStr);
-    AddRow(PropertyLabels[PRevision], info.RevisionStr);
-    AddRow(PropertyLabels[PCapacity], info.CapacityStr);
-    AddRow(PropertyLabels[PStatus], info.StatusStr);
-    AddRow(PropertyLabels[PArrayName], info.ArrayName);
-    AddRow(PropertyLabels[PSmart], "");
-    AddRow(PropertyLabels[PTransferMode], info.TransferModeStr);
-    ShownInRack = device.InRack;
-    if (!device.InRack)
-        return;
-    BayInfo bay{};
-    const bool ok = TDevice::ReadBayInfo(device.Handle, device.Id, bay);
-    std::string temperature, fan;
-    RackTexts(ok, bay, temperature, fan);
-    const int before = RowCount;
-    AddRow(PropertyLabels[PTemperature], temperature);
-    if (RowCount > before)
-        TemperatureLabel = &Labels[2 * before + 1];
-    AddRow(PropertyLabels[PFanStatus], fan);
-    if (RowCount > before + 1)
-        FanLabel = &Labels[2 * (before + 1) + 1];
+    SetTitle(properties.Title);
+    for (int i = 0; i < static_cast<int>(properties.Rows.size()); ++i) {
+        const int before = RowCount;
+        AddRow(properties.Rows[i].Label, properties.Rows[i].Value);
+        if (RowCount == before)
+            continue;
+        // The rack rows' value labels, for UpdateBayValues.
+        if (i == properties.RackRow)
+            TemperatureLabel = &Labels[2 * before + 1];
+        else if (properties.RackRow >= 0 && i == properties.RackRow + 1)
+            FanLabel = &Labels[2 * before + 1];
+    }
 }
 
 void TfrmInfoDevice::LayoutRows()

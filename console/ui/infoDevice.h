@@ -9,17 +9,10 @@
 
 #include "SpeedBut.h"
 #include "infoBase.h"
-#include "qvlrecords.h"
-
-// The rack rows of a disk: "N/A" unless the rack was read and the sensor is believable.
-std::string TemperatureText(double degrees);
-std::string FanText(uint16_t fanWord);
-void RackTexts(bool readOk, const BayInfo &bay, std::string &temperature, std::string &fan);
+#include "properties.h"
 
 class TfrmInfoDevice : public TfrmInfoBase {
 public:
-    static constexpr int PropertyCount = 39;
-    static const char *const PropertyLabels[PropertyCount];
     static constexpr int LabelLeft = 30;
     static constexpr int RowsTop = TitleHeight + 48;
     static constexpr int DeviceFirstPageRows = 10;
@@ -43,10 +36,8 @@ public:
     TLabel *FanLabel = nullptr;
 
 private:
-    void SystemContent(const TRAIDSystem &system);
-    void ControllerContent(const TDeviceBase &object);
-    void ChannelContent(const TDeviceBase &object);
-    void DeviceContent(const TDeviceBase &object);
+    // Sets the title and adds the rows that have a value.
+    void ShowRows(const Properties &properties);
     void HideAll();
 
     // What the panel needs of the shown object after its copy is gone (a rebuild frees it

@@ -3,11 +3,12 @@
 #include <cstring>
 
 #include "MainUnit.h"
+#include "dmPub.h"
 #include "qvlclient.h"
 
 TServerMan::TServerMan(TMainForm &owner) : PollTimer(PollInterval), Owner(owner)
 {
-    System = std::make_unique<TRAIDSystem>(0);
+    System = std::make_unique<TRAIDSystem>(0, dm);
     System->RefreshCurrentPage = [&owner] { owner.RefreshCurrentPage(); };
     System->Connect("Local host", "Local host");
     PollTimer.OnTimer = [this] { PollEvents(); };

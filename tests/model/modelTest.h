@@ -7,7 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include "pictures.h"
 #include "simControl.h"
+
+// One plain colour per kind: the model's handling of pictures without the image lists.
+struct TPlainPictures : TPictureComposer {
+    qvl::Bitmap ControllerPicture() const override { return qvl::CreatePicture(24, 24, RGB(1, 0, 0)); }
+    qvl::Bitmap ChannelPicture() const override { return qvl::CreatePicture(24, 24, RGB(2, 0, 0)); }
+    qvl::Bitmap SystemPicture() const override { return qvl::CreatePicture(24, 24, RGB(3, 0, 0)); }
+    qvl::Bitmap DevicePicture(int index, int statusClass) const override
+    {
+        return qvl::CreatePicture(24, 24, RGB(4, index, statusClass));
+    }
+};
+inline const TPlainPictures PlainPictures;
 
 // Replaces the simulated system; fails the test with the simulator's reason.
 inline void LoadScenario(const std::string &text)

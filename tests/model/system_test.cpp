@@ -254,7 +254,7 @@ TEST(TRAIDSystem, ConnectAndTemporaryFile)
 TEST(TRAIDSystem, NotifyErrorClosedAndSystemPicture)
 {
     LoadScenario("controller chip=1 irq=5 channels=1\n");
-    TRAIDSystem system(0);
+    TRAIDSystem system(0, &PlainPictures);
     qvlsim_clear_calls();
     system.NotifyErrorClosed();
     EXPECT_EQ(DriverCalls(), Calls{"set_device_info(0)"});
@@ -268,7 +268,7 @@ TEST(DeviceObjects, CopiesAndChildTables)
                  "channel controller=0 index=0 io=0x1F0\n"
                  "disk id=0x81 controller=0 channel=0 position=0 model=\"Disk\" rack=1 bootable=1\n"
                  "disk id=0x82 controller=0 channel=0 position=1 type=cdrom\n");
-    TRAIDSystem system(0);
+    TRAIDSystem system(0, &PlainPictures);
     ASSERT_EQ(system.ControllerCount(), 1);
     ASSERT_EQ(system.DeviceCount(), 2);
 

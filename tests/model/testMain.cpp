@@ -1,21 +1,9 @@
-// Entry of every model test program: the image-list module exists before any device object,
-// as it does in the program.
-#include <windows.h>
-#include <commctrl.h>
-
-#include <memory>
-
+// Entry of the model test programs: the model runs without common controls, windows or the
+// image-list module.
 #include <gtest/gtest.h>
-
-#include "ui/dmPub.h"
 
 int main(int argc, char **argv)
 {
-    InitCommonControls();
-    auto module = std::make_unique<Tdm>();
-    dm = module.get();
     testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    dm = nullptr;
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -1,7 +1,9 @@
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "GetInfo.h"
+#include "deviceUnit.h"
 #include "modelTest.h"
 
 namespace {
@@ -403,6 +405,52 @@ TEST(ReadChannelTexts, DevicesAndFailure)
     info.DeviceCount = 2;
     EXPECT_FALSE(ReadChannelTexts(0, 0, 2, info));
     EXPECT_EQ(info.DeviceCount, 0);
+}
+
+TEST(BayTemperature, TablePointsGiveTheirDegrees)
+{
+    const int x[] = {453, 416, 410, 394, 388, 369, 346, 340, 330, 320, 312, 304,
+                     301, 299, 290, 285, 278, 276, 259, 243, 241, 238, 195};
+    const double y[] = {30.8, 31.8, 32.8, 33.8, 35.0, 36.0, 37.0, 38.0, 39.2, 40.0, 41.0, 42.0,
+                        44.0, 45.1, 46.0, 47.1, 48.1, 48.9, 49.9, 51.1, 52.4, 53.0, 54.1};
+    for (int i = 0; i < 23; ++i) {
+        SCOPED_TRACE(x[i]);
+        BayInfo bay = {};
+        bay.temperature = static_cast<uint16_t>(x[i]);
+        EXPECT_NEAR(TDevice::BayTemperature(bay), y[i], 1e-4); // a degree-22 polynomial rounds
+    }
+    // Between two points the degrees stay within a degree of the two points' range.
+    for (int i = 0; i + 1 < 23; ++i)
+        for (int r = x[i + 1] + 1; r < x[i]; ++r) {
+            SCOPED_TRACE(r);
+            const double t = TDevice::BayTemperature(static_cast<uint16_t>(r));
+            EXPECT_GE(t, y[i] - 1.0);
+            EXPECT_LE(t, y[i + 1] + 1.0);
+        }
+}
+
+TEST(BayTemperature, BeyondTheTableRunsOnWithTheEndSlopes)
+{
+    // Below 195 the slope of the last two points (1.1 degrees per 43 readings), above 453
+    // that of the first two (1 degree per 37 readings).
+    EXPECT_NEAR(TDevice::BayTemperature(uint16_t{0}), 54.1 + 195 * 1.1 / 43, 1e-9);
+    EXPECT_NEAR(TDevice::BayTemperature(uint16_t{65535}), 30.8 - (65535 - 453) / 37.0, 1e-9);
+    // No step where the table ends.
+    EXPECT_NEAR(TDevice::BayTemperature(uint16_t{194}), TDevice::BayTemperature(uint16_t{195}), 0.1);
+    EXPECT_NEAR(TDevice::BayTemperature(uint16_t{454}), TDevice::BayTemperature(uint16_t{453}), 0.1);
+    // The nearest point is an end of the table: the one-sided slope is used there too.
+    EXPECT_NEAR(TDevice::BayTemperature(uint16_t{450}), 30.8 + 3 / 37.0, 1.0);
+    EXPECT_NEAR(TDevice::BayTemperature(uint16_t{200}), 54.1 - 5 * 1.1 / 43, 1.0);
+    for (int r = 0; r <= 65535; ++r) {
+        const double t = TDevice::BayTemperature(static_cast<uint16_t>(r));
+        ASSERT_TRUE(std::isfinite(t)) << r;
+        if (r < 195) {
+            ASSERT_GE(t, 54.1 - 2.0) << r;
+        }
+        if (r > 453) {
+            ASSERT_LE(t, 30.8 + 2.0) << r;
+        }
+    }
 }
 
 } // namespace

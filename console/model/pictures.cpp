@@ -1,4 +1,4 @@
-#include "gdiOwn.h"
+#include "pictures.h"
 
 namespace qvl {
 

@@ -1,0 +1,83 @@
+// One owner for every handle of the console, the client library and the simulator: a
+// move-only holder whose traits say how the handle is closed and, where it is not null,
+// which value means "none".
+#ifndef QVL_OWNED_H
+#define QVL_OWNED_H
+
+#include <windows.h>
+
+#include <utility>
+
+namespace qvl {
+
+template <class H, class Traits>
+class Owned {
+public:
+    Owned() = default;
+    explicit Owned(H h) : h_(h) {}
+    Owned(const Owned &) = delete;
+    Owned &operator=(const Owned &) = delete;
+    Owned(Owned &&o) noexcept : h_(std::exchange(o.h_, None())) {}
+    Owned &operator=(Owned &&o) noexcept
+    {
+        if (this != &o)
+            reset(std::exchange(o.h_, None()));
+        return *this;
+    }
+    ~Owned() { reset(); }
+
+    H get() const { return h_; }
+    explicit operator bool() const { return h_ != None(); }
+    void reset(H h = None())
+    {
+        if (h_ != None())
+            Traits::Close(h_);
+        h_ = h;
+    }
+    H release() { return std::exchange(h_, None()); }
+
+    // The value that means "no handle": Traits::None() where the traits give one.
+    static H None()
+    {
+        if constexpr (requires { Traits::None(); })
+            return Traits::None();
+        else
+            return H{};
+    }
+
+private:
+    H h_ = None();
+};
+
+struct KernelHandleTraits {
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+using Handle = Owned<HANDLE, KernelHandleTraits>; // mutex, event, process, thread, mapping
+
+// A file or device opened with CreateFile: INVALID_HANDLE_VALUE, not null, means none.
+struct FileHandleTraits {
+    static void Close(HANDLE h) { CloseHandle(h); }
+    static HANDLE None() { return INVALID_HANDLE_VALUE; }
+};
+using FileHandle = Owned<HANDLE, FileHandleTraits>;
+
+struct RegKeyTraits {
+    static void Close(HKEY h) { RegCloseKey(h); }
+};
+using RegKey = Owned<HKEY, RegKeyTraits>;
+
+struct GdiObjectTraits {
+    static void Close(HGDIOBJ h) { DeleteObject(h); }
+};
+using Bitmap = Owned<HBITMAP, GdiObjectTraits>;
+using Font = Owned<HFONT, GdiObjectTraits>;
+using Brush = Owned<HBRUSH, GdiObjectTraits>;
+
+struct MenuTraits {
+    static void Close(HMENU h) { DestroyMenu(h); }
+};
+using Menu = Owned<HMENU, MenuTraits>; // a menu no window holds
+
+} // namespace qvl
+
+#endif
