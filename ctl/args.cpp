@@ -21,7 +21,7 @@ const std::vector<CommandSpec> &Commands()
         {"arrays", nullptr, "every array: level, status, members, capacity, progress", {Json}},
         {"show", "WHAT",
          "the properties of one item, as the information panel shows them; WHAT is an identifier "
-         "(0x115) or a location (Controller2-Channel3-Device2, Controller1-Channel2, Controller1)",
+         "(0x115) or a location (Controller2-Channel3-Device2, Controller1-Channel2, Controller1), or system",
          {Json}},
         {"rescan", nullptr, "ask the driver to look for newly attached disks (Rescan Devices)", {}},
         {"unplug", "WHAT", "prepare a single disk that belongs to no array for removal (Unplug)",

@@ -73,10 +73,11 @@ Result Show(const Args &args)
     if (!Reach(why))
         return Fail(2, "driver cannot be reached: " + why);
     const auto system = OpenSystem();
-    const TDeviceBase *object = FindObject(*system, args.Argument);
-    if (!object)
+    const bool wholeSystem = lstrcmpiA(args.Argument.c_str(), "system") == 0;
+    const TDeviceBase *object = wholeSystem ? nullptr : FindObject(*system, args.Argument);
+    if (!object && !wholeSystem)
         return Fail(2, "no controller, channel or device '" + args.Argument + "' (see qvlctl list)");
-    const ShowItem item = ShowRows(*object);
+    const ShowItem item = object ? ShowRows(*object) : SystemRows(*system);
     Result r;
     if (args.Has("--json")) {
         JsonWriter j;

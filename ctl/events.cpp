@@ -7,7 +7,7 @@
 
 #include "GetInfo.h"
 #include "json.h"
-#include "ownedHandle.h"
+#include "owned.h"
 #include "qvlclient.h"
 #include "snapshot.h"
 #include "watch.h"
@@ -80,8 +80,8 @@ void Write(const std::string &text)
 
 bool ConsoleRunning()
 {
-    const OwnedHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, ConsoleMutexName));
-    return mutex.Value != nullptr;
+    const qvl::Handle mutex(OpenMutexA(SYNCHRONIZE, FALSE, ConsoleMutexName));
+    return static_cast<bool>(mutex);
 }
 
 Result EventsCommand(const Args &args)

@@ -1,9 +1,9 @@
 #include "showRows.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "properties.h"
 #include "snapshot.h"
 #include "systemUnit.h"
 
@@ -88,63 +88,43 @@ const TDeviceBase *FindObject(const TRAIDSystem &system, const std::string &what
     return nullptr;
 }
 
+namespace {
+
+void TakeRows(const Properties &p, ShowItem &item)
+{
+    item.Title = p.Title;
+    for (const PropertyRow &row : p.Rows)
+        item.Rows.emplace_back(row.Label, row.Value);
+}
+
+} // namespace
+
 ShowItem ShowRows(const TDeviceBase &object)
 {
     ShowItem item;
-    // The panel leaves out a property whose text is empty.
-    auto add = [&](const char *label, const std::string &value) {
-        if (!value.empty())
-            item.Rows.emplace_back(label, value);
-    };
+    TakeRows(ObjectProperties(object), item);
     if (object.Kind == KindController) {
-        const auto &c = static_cast<const TController &>(object);
-        item.Title = "Controller Information";
         item.Kind = "controller";
-        item.Location = "Controller" + std::to_string(c.Id + 1);
-        add("Name", c.Info.Name);
-        add("Product", c.Info.Product);
-        add("Manufacturer", c.Info.Manufacturer);
-        add("Bus Number", c.Info.ChannelCountStr);
-        add("Interrupt Level", c.Info.InterruptStr);
+        item.Location = "Controller" + std::to_string(object.Id + 1);
     } else if (object.Kind == KindChannel) {
         const auto &h = static_cast<const TChannel &>(object);
-        item.Title = "Channel Information";
         item.Kind = "channel";
-        const auto *controller = static_cast<const TController *>(h.Parent);
-        item.Location = "Controller" + std::to_string((controller ? controller->Id : 0) + 1) + "-Channel" +
+        item.Location = "Controller" + std::to_string((h.Parent ? h.Parent->Id : 0) + 1) + "-Channel" +
                         std::to_string(h.ChannelIndex + 1);
-        add("Name", h.Info.Name);
-        add("IO Port", h.Info.IoPortStr);
-        add("Control Port", h.Info.ControlPortStr);
     } else {
         const auto &d = static_cast<const TDevice &>(object);
-        item.Title = "Physical Device Information";
         item.Kind = "device";
         item.Id = IdText(d.Id);
         item.Location = DiskLocation(d.Info);
-        add("Model", d.Info.ModelStr);
-        add("Type", d.Info.TypeStr);
-        add("Location", d.Info.LocationStr);
-        add("Manufacturer", d.Info.ManufacturerStr);
-        add("Revision", d.Info.RevisionStr);
-        add("Capacity", d.Info.CapacityStr);
-        add("Status", d.Info.StatusStr);
-        add("Array Name", d.Info.ArrayName);
-        add("Transfer Mode", d.Info.TransferModeStr);
-        if (d.InRack) {
-            BayInfo bay{};
-            std::string temperature = "N/A", fan = "N/A";
-            if (TDevice::ReadBayInfo(d.Handle, d.Id, bay)) {
-                const double degrees = TDevice::BayTemperature(bay);
-                char text[32];
-                std::snprintf(text, sizeof text, "%.1f", degrees);
-                temperature = degrees > 10.0 && degrees < 80.0 ? text : "N/A";
-                fan = bay.fanStatus == 0 ? "Running" : "Stopped";
-            }
-            add("Temperature", temperature);
-            add("Fan Status", fan);
-        }
     }
+    return item;
+}
+
+ShowItem SystemRows(const TRAIDSystem &system)
+{
+    ShowItem item;
+    TakeRows(SystemProperties(system), item);
+    item.Kind = "system";
     return item;
 }
 

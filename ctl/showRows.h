@@ -23,7 +23,9 @@ struct ShowItem {
 // Controller1-Channel2, Controller1), without regard to case. None when nothing matches.
 const TDeviceBase *FindObject(const TRAIDSystem &system, const std::string &what);
 
+// The item's rows as the information panel shows them (the model's property rows).
 ShowItem ShowRows(const TDeviceBase &object);
+ShowItem SystemRows(const TRAIDSystem &system);
 
 } // namespace ctl
 

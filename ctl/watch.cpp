@@ -8,7 +8,7 @@
 
 #include "format.h"
 #include "json.h"
-#include "ownedHandle.h"
+#include "owned.h"
 
 namespace ctl {
 
@@ -148,7 +148,7 @@ int RunWithEnvironment(const std::string &command, const std::vector<std::pair<s
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, block.data(), nullptr, &si, &pi))
         return -1;
-    const OwnedHandle process(pi.hProcess), thread(pi.hThread);
+    const qvl::Handle process(pi.hProcess), thread(pi.hThread);
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
