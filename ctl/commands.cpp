@@ -276,6 +276,9 @@ Result Watch(const Args &args)
     const bool json = args.Has("--json");
     const auto system = OpenSystem();
     Snapshot last = TakeSnapshot(*system);
+    std::fprintf(stderr, "qvlctl: watching %u devices and %u arrays every %ld s\n",
+                 static_cast<unsigned>(last.Disks.size()), static_cast<unsigned>(last.Arrays.size()), interval);
+    std::fflush(stderr);
     bool reachable = true;
     auto report = [&](const Change &c) {
         const std::string time = NowText();

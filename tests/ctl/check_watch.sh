@@ -22,7 +22,7 @@ wine qvlctl.exe watch --interval 1 --cycles 120 --json \
   --exec 'echo %QVL_CHANGE%;%QVL_SEVERITY%;%QVL_LOCATION%;%QVL_ID%;%QVL_TEXT%>>ctl_watch_exec.txt' \
   </dev/null >"$work/out" 2>"$work/err" &
 watcher=$!
-sleep 3 # the first poll is the baseline
+for _ in $(seq 600); do grep -q 'watching' "$work/err" && break; sleep 0.1; done # the baseline is taken
 sim fail 0x101;                                        wait_for '"disk-failed"'
 id=$(wine qvlsim.exe plug controller=1 channel=3 position=1 model=QVD-NEW </dev/null 2>/dev/null | tr -d '\r\n ')
 sim rescan;                                            wait_for '"disk-appeared"'
