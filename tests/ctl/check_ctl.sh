@@ -199,5 +199,14 @@ q events; expect "get_event fails: no event, exit 0" 0 out_empty
 sim inject clear
 sim reset
 
+# With the console running (its single-instance mutex exists), events warns on stderr.
+wine qvlswap.exe RAID </dev/null >/dev/null 2>&1 &
+console=$!
+for _ in $(seq 300); do q events; grep -q 'qvlswap.exe is running' <<<"$err" && break; sleep 0.1; done
+expect "events while the console runs: a warning on stderr" 0 bash -c "grep -q 'qvlswap.exe is running' <<<\"\$0\"" "$err"
+kill "$console" 2>/dev/null; wait "$console" 2>/dev/null
+for _ in $(seq 50); do q events; [ -z "$err" ] && break; sleep 0.1; done
+expect "events without the console: no warning" 0 test -z "$err"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
