@@ -34,7 +34,7 @@ count() { jq -c "select(.change == \"$1\" and .location == \"$2\")" "$work/out" 
 [ "$(jq -e -s 'all(.version == 1)' "$work/out")" = true ] && ok "every line is a JSON object of schema version 1" \
   || bad "lines are not JSON: $(head -3 "$work/out")"
 for row in disk-failed:Controller1-Channel1-Device1 disk-appeared:Controller2-Channel4-Device2 \
-           disk-disappeared:Controller2-Channel2-Device1; do
+           disk-disappeared:Controller2-Channel3-Device2; do
   n=$(count "${row%%:*}" "${row#*:}")
   [ "$n" = 1 ] && ok "${row%%:*} at ${row#*:} printed once" || bad "${row%%:*} at ${row#*:} printed $n times"
 done
