@@ -235,6 +235,7 @@ Section "Hot-Swap Utility" SecMain
   SetOverwrite on
   File "${BINDIR}\qvlswap.exe"
   File "${BINDIR}\qvlclient.dll"
+  File "${BINDIR}\qvlctl.exe"
   ; The console opens its help file from its own folder.
   File "${BINDIR}\QSWAP.CHM"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -310,7 +311,7 @@ FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   ; Shown beside the list (78 x 84 dialog units, about ten lines): each text fits whole.
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "The utility qvlswap.exe, its library qvlclient.dll and the help file QSWAP.CHM."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "The utility qvlswap.exe, its library qvlclient.dll, the command line qvlctl.exe and the help file QSWAP.CHM."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecShortcuts} "A Start menu folder with the utility, its help and the uninstaller."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Starts the utility hidden in the notification area at logon, so that no driver event goes unseen."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} "A simulated RAID controller (qvldev.dll, qvlsim.exe) for trying the utility. Skipped where the driver is installed."
@@ -398,6 +399,7 @@ Section "Uninstall"
   Call un.RemoveDemo
   Delete /REBOOTOK "$INSTDIR\qvlswap.exe"
   Delete /REBOOTOK "$INSTDIR\qvlclient.dll"
+  Delete /REBOOTOK "$INSTDIR\qvlctl.exe"
   Delete /REBOOTOK "$INSTDIR\QSWAP.CHM"
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: whatever else is there (a driver's qvldev.dll) is not ours. Left for the
@@ -425,6 +427,7 @@ Section "Uninstall"
   StrCpy $0 ""
   !insertmacro NoteLeft qvlswap.exe
   !insertmacro NoteLeft qvlclient.dll
+  !insertmacro NoteLeft qvlctl.exe
   !insertmacro NoteLeft QSWAP.CHM
   !insertmacro NoteLeft qvldev.dll
   !insertmacro NoteLeft qvlsim.exe

@@ -10,7 +10,7 @@ quiet() { "$@" >"$log" 2>&1 || { cat "$log" >&2; echo "setup: failed: $*" >&2; e
 
 packages=(g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686 wine wine32:i386 wine64
           fonts-wine xvfb xauth xdotool imagemagick cmake make googletest dpkg-dev
-          libimage-exiftool-perl icoutils x11-utils nsis fp-utils)
+          libimage-exiftool-perl icoutils x11-utils nsis fp-utils jq python3 python3-prometheus-client)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -15,7 +15,7 @@ check() { # LABEL COMMAND...: passes when the command succeeds
 }
 
 topics=(welcome.htm window.htm tree.htm panel.htm replace.htm commands.htm events.htm tray.htm
-        startup.htm install.htm demo.htm)
+        startup.htm install.htm demo.htm qvlctl.htm)
 
 if [ ! -s "$chm" ]; then
   bad "$chm exists"

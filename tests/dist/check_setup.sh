@@ -89,8 +89,8 @@ listing() { (cd "$1" 2>/dev/null && ls | sort | tr '\n' ' '); }
 install Default
 d="$c/qvltest/Default"
 check "default: the folder holds exactly the utility, its library, the help and the uninstaller" \
-  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvlswap.exe uninstall.exe "
-for f in qvlswap.exe qvlclient.dll QSWAP.CHM; do
+  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvlctl.exe qvlswap.exe uninstall.exe "
+for f in qvlswap.exe qvlclient.dll qvlctl.exe QSWAP.CHM; do
   check "default: $f is the built one" same_file "$d/$f" "$bin/$f"
 done
 check "default: installed qvlswap.exe has version 1.0.5.21" test "$(version "$d/qvlswap.exe" FileVersion)" = "1.0.5.21"
@@ -118,7 +118,7 @@ check "default: setup's own registry key is gone" no_key "$own_key"
 install Demo /DEMO /NOAUTOSTART /NOSHORTCUTS
 d="$c/qvltest/Demo"
 check "demo: the folder also holds qvldev.dll and qvlsim.exe" \
-  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvldev.dll qvlsim.exe qvlswap.exe uninstall.exe "
+  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvlctl.exe qvldev.dll qvlsim.exe qvlswap.exe uninstall.exe "
 check "demo: qvldev.dll is the simulated one" same_file "$d/qvldev.dll" "$bin/qvldev.dll"
 check "demo: qvlsim.exe is the built one" same_file "$d/qvlsim.exe" "$bin/qvlsim.exe"
 check "demo: the installed qvlsim shows the demonstration system" \
@@ -184,7 +184,7 @@ check "later: the system folder's qvldev.dll survives the uninstaller" same_file
 install Sys /DEMO
 d="$c/qvltest/Sys"
 check "system driver: no qvldev.dll or qvlsim.exe in the program folder" \
-  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvlswap.exe uninstall.exe "
+  test "$(listing "$d")" = "QSWAP.CHM qvlclient.dll qvlctl.exe qvlswap.exe uninstall.exe "
 check "system driver: the uninstaller ends" uninstall Sys
 check "system driver: the program folder is gone" test ! -e "$d"
 rm -f "$sys/qvldev.dll"

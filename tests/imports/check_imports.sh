@@ -28,7 +28,7 @@ outside() {
 }
 
 fail=0
-for f in qvlswap.exe qvlclient.dll qvldev.dll qvlsim.exe; do
+for f in qvlswap.exe qvlclient.dll qvldev.dll qvlsim.exe qvlctl.exe; do
   if [ ! -f "$bin/$f" ]; then echo "FAIL $f: missing"; fail=1; continue; fi
   bad=$(outside "$bin/$f")
   if [ -n "$bad" ]; then echo "FAIL import outside Windows 98 SE / NT 4.0 SP6a: $bad"; fail=1

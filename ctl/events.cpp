@@ -1,0 +1,171 @@
+#include "events.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "GetInfo.h"
+#include "json.h"
+#include "owned.h"
+#include "qvlclient.h"
+#include "snapshot.h"
+#include "watch.h"
+
+namespace ctl {
+
+namespace {
+
+// The console's single-instance mutex (console/ui/program.cpp).
+const char *const ConsoleMutexName = "qvl_storage_management_software_mutex";
+// Events taken in one poll at most, so a driver that never runs dry cannot hold us.
+constexpr int MaxEventsPerPoll = 1024;
+// More log lines than any real log holds; each read starts from the top of the file.
+constexpr int MaxLogLines = 100000;
+
+std::string TimeText(PackedTime t)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", 2000 + qvl_time_year(t), qvl_time_month(t),
+                  qvl_time_day(t), qvl_time_hour(t), qvl_time_minute(t), qvl_time_second(t));
+    return buf;
+}
+
+const char *TypeWord(char type)
+{
+    return type == 'E' ? "error" : type == 'W' ? "warning" : type == 'I' ? "information" : "unknown";
+}
+
+std::string EntryText(const EventEntry &e) { return FieldText(e.text, sizeof e.text); }
+
+// Where the event happened: a disk's location or an array's name, when the driver still knows.
+std::string EventLocation(DeviceId id)
+{
+    _PhyDeviceinfo disk;
+    if (ReadDeviceTexts(0, id, disk))
+        return DiskLocation(disk);
+    _Arrayinfo array;
+    if (ReadArrayTexts(0, id, array))
+        return array.Name;
+    return "";
+}
+
+std::string EntryLine(const EventEntry &e)
+{
+    return TimeText(e.event.time) + "  " + std::string(1, e.type ? e.type : '?') + "  " + EntryText(e) + "\n";
+}
+
+std::string EntryJson(const EventEntry &e, bool withCode, const std::string &location)
+{
+    JsonWriter j;
+    j.BeginObject();
+    if (withCode)
+        j.Field("version", JsonSchemaVersion);
+    j.Field("time", TimeText(e.event.time))
+        .Field("type", std::string(1, e.type))
+        .Field("severity", TypeWord(e.type));
+    if (withCode)
+        j.Field("code", static_cast<int>(e.event.code)).Field("id", IdText(e.event.device)).FieldOrNull("location", location);
+    j.Field("text", EntryText(e)).EndObject();
+    return j.Text();
+}
+
+void Write(const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+bool ConsoleRunning()
+{
+    const qvl::Handle mutex(OpenMutexA(SYNCHRONIZE, FALSE, ConsoleMutexName));
+    return static_cast<bool>(mutex);
+}
+
+Result EventsCommand(const Args &args)
+{
+    Result r;
+    if (ConsoleRunning())
+        std::fputs("qvlctl: warning: the console qvlswap.exe is running; each driver event reaches only one of "
+                   "the two, so the events qvlctl takes do not reach the console.\n",
+                   stderr);
+    const bool follow = args.Has("--follow"), json = args.Has("--json");
+    long interval = 3, cycles = 0;
+    if (args.Has("--interval"))
+        ParseCount(args.Value("--interval"), 1, interval);
+    if (args.Has("--cycles"))
+        ParseCount(args.Value("--cycles"), 1, cycles);
+    std::string collected; // without --follow the whole output goes at once
+    for (long poll = 0;; ++poll) {
+        for (int n = 0; n < MaxEventsPerPoll; ++n) {
+            EventEntry e;
+            std::memset(&e, 0, sizeof e);
+            if (cs_qvl_get_log_event(0, &e) != 0)
+                break;
+            const std::string location = EventLocation(e.event.device);
+            const std::string text = json ? EntryJson(e, true, location) + "\n" : EntryLine(e);
+            if (follow)
+                Write(text);
+            else
+                collected += text;
+            if (args.Has("--exec")) {
+                const std::string time = TimeText(e.event.time);
+                const int code = RunWithEnvironment(
+                    args.Value("--exec"),
+                    {{"QVL_CHANGE", "event"}, {"QVL_SEVERITY", TypeWord(e.type)}, {"QVL_LOCATION", location},
+                     {"QVL_ID", IdText(e.event.device)}, {"QVL_CODE", std::to_string(e.event.code)},
+                     {"QVL_TEXT", EntryText(e)}, {"QVL_TIME", time}});
+                if (code < 0)
+                    std::fprintf(stderr, "qvlctl: --exec: the command could not be started (error %lu)\n", GetLastError());
+            }
+            if (args.Has("--save"))
+                cs_qvl_save_log_event(0, &e);
+        }
+        if (!follow || (cycles && poll + 1 >= cycles))
+            break;
+        Sleep(static_cast<DWORD>(interval) * 1000);
+    }
+    r.Out = collected;
+    return r;
+}
+
+Result LogCommand(const Args &args)
+{
+    Result r;
+    if (args.Has("--clear")) {
+        if (cs_qvl_clear_event_log(0) != 0) {
+            r.Code = 2;
+            r.Err = "qvlctl: the event log qvl.log cannot be deleted\n";
+        } else {
+            r.Out = "Event log cleared.\n";
+        }
+        return r;
+    }
+    const bool json = args.Has("--json");
+    std::string text;
+    int count = 0;
+    for (int index = 0; index < MaxLogLines; ++index) {
+        EventEntry e;
+        std::memset(&e, 0, sizeof e);
+        const int32_t result = cs_qvl_enum_event(0, &e, index);
+        if (result == QVL_NO_SUCH_LINE || (result == -1 && index == 0))
+            break; // the end, or no log at all
+        if (result != 0) {
+            r.Code = 2;
+            r.Err = "qvlctl: line " + std::to_string(index + 1) + " of the event log cannot be read\n";
+            return r;
+        }
+        if (json)
+            text += std::string(count ? "," : "") + EntryJson(e, false, "");
+        else
+            text += EntryLine(e);
+        ++count;
+    }
+    r.Out = json ? "{\"version\":" + std::to_string(JsonSchemaVersion) + ",\"command\":\"log\",\"entries\":[" + text + "]}\n"
+                 : text;
+    return r;
+}
+
+} // namespace ctl

@@ -1,0 +1,35 @@
+// The outputs made from a snapshot: text and JSON of list and arrays, the plugin line of check
+// and the Prometheus exposition of metrics. Each returns the whole text.
+#ifndef QVL_CTL_FORMAT_H
+#define QVL_CTL_FORMAT_H
+
+#include <string>
+
+#include "snapshot.h"
+
+namespace ctl {
+
+std::string ListText(const Snapshot &s);
+std::string ListJson(const Snapshot &s);
+std::string ArraysText(const Snapshot &s);
+std::string ArraysJson(const Snapshot &s);
+
+// Monitoring-plugin states, which are also the exit codes.
+enum CheckState { CheckOk = 0, CheckWarning = 1, CheckCritical = 2, CheckUnknown = 3 };
+// One line "QVL STATE - what | perfdata" and its state.
+std::string CheckLine(const Snapshot &s, CheckState &state);
+std::string CheckUnknownLine(const std::string &why);
+
+std::string MetricsText(const Snapshot &s);
+// The exposition when the driver cannot be reached: qvl_up 0 alone.
+std::string MetricsDownText();
+// A label value as the exposition format escapes it; bytes from 0x80 up are read as Latin-1
+// and written as UTF-8.
+std::string PromLabel(const std::string &bytes);
+
+// Progress in 1/10000 as "45.12%".
+std::string ProgressText(int progress);
+
+} // namespace ctl
+
+#endif

@@ -1,0 +1,149 @@
+#include "snapshot.h"
+
+#include <cstdio>
+#include <set>
+
+#include "qvlclient.h"
+#include "systemUnit.h"
+
+namespace ctl {
+
+namespace {
+
+// More than the driver can report; a longer walk can only be a loop in hostile data.
+constexpr size_t MaxArrays = 256;
+
+void Classify(ArrayView &a)
+{
+    const uint32_t f = a.Info.StatusFlags;
+    a.Failed = (f & (QVL_ARRAY_DISABLED | QVL_ARRAY_NOT_AVAILABLE)) != 0;
+    a.Degraded = !a.Failed && ((f & QVL_ARRAY_BROKEN) ||
+                               ((f & QVL_ARRAY_NEED_REBUILD) && !(f & QVL_ARRAY_REBUILDING)));
+    if (f & QVL_ARRAY_INITIALIZING)
+        a.Task = "initializing";
+    else if ((f & QVL_ARRAY_NEED_REBUILD) && (f & QVL_ARRAY_REBUILDING))
+        a.Task = "rebuilding";
+    else if (f & QVL_ARRAY_REBUILDING)
+        a.Task = "duplicating";
+    else if (f & QVL_ARRAY_VERIFYING)
+        a.Task = "verifying";
+    if (a.Failed)
+        a.Task.clear();
+}
+
+// Adds the array and, depth first, the arrays among its members.
+void AddArray(uint32_t handle, DeviceId id, int depth, Snapshot &s, std::set<DeviceId> &seen)
+{
+    if (!IsValidId(id) || seen.count(id) || s.Arrays.size() >= MaxArrays)
+        return;
+    seen.insert(id);
+    ArrayView a;
+    if (!ReadArrayTexts(handle, id, a.Info))
+        return;
+    a.Depth = depth;
+    a.Bytes = static_cast<uint64_t>(static_cast<uint32_t>(a.Info.Capacity)) * 512;
+    Classify(a);
+    std::vector<DeviceId> nested;
+    for (int m = 0; m < a.Info.MemberCount && m < QVL_MAX_MEMBERS; ++m) {
+        const DeviceId member = a.Info.Members[m];
+        if (const DiskView *disk = s.FindDisk(member)) {
+            a.Members.push_back(disk->Location);
+            continue;
+        }
+        _Arrayinfo sub;
+        if (ReadArrayTexts(handle, member, sub)) {
+            a.Members.push_back(sub.Name.empty() ? IdText(member) : sub.Name);
+            nested.push_back(member);
+        } else {
+            a.Members.push_back(IdText(member)); // a member the driver no longer reports
+        }
+    }
+    s.Arrays.push_back(std::move(a));
+    for (DeviceId member : nested)
+        AddArray(handle, member, depth + 1, s, seen);
+}
+
+} // namespace
+
+std::string DiskLocation(const _PhyDeviceinfo &info)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "Controller%d-Channel%d-Device%d", info.Controller + 1, info.Channel + 1,
+                  info.Position + 1);
+    return buf;
+}
+
+std::string IdText(DeviceId id)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%X", static_cast<unsigned>(id));
+    return buf;
+}
+
+const DiskView *Snapshot::FindDisk(DeviceId id) const
+{
+    for (const DiskView &d : Disks)
+        if (d.Info.Id == id)
+            return &d;
+    return nullptr;
+}
+
+const ArrayView *Snapshot::FindArray(DeviceId id) const
+{
+    for (const ArrayView &a : Arrays)
+        if (a.Info.Id == id)
+            return &a;
+    return nullptr;
+}
+
+Snapshot TakeSnapshot(const TRAIDSystem &system)
+{
+    Snapshot s;
+    s.HotSwapSupported = system.HotSwapSupported;
+    for (int p = 0; p < system.ControllerCount(); ++p) {
+        const TController *controller = system.Controllers[p];
+        ControllerView cv;
+        cv.Info = controller->Info;
+        for (int j = 0; j < controller->ChildCount(); ++j) {
+            const TChannel *channel = controller->Child(j);
+            ChannelView hv;
+            hv.Info = channel->Info;
+            for (int k = 0; k < channel->ChildCount(); ++k) {
+                const TDevice *device = channel->Child(k);
+                DiskView d;
+                d.Info = device->Info;
+                d.Location = DiskLocation(d.Info);
+                d.Bytes = static_cast<uint64_t>(static_cast<uint32_t>(d.Info.Capacity)) * 512;
+                d.Failed = (d.Info.StatusFlags & QVL_DISK_DISABLED) != 0;
+                d.Spare = (d.Info.StatusFlags & QVL_DISK_SPARE) != 0;
+                d.Attention = (d.Info.StatusClass & StatusClassAttention) != 0;
+                hv.Disks.push_back(static_cast<int>(s.Disks.size()));
+                s.Disks.push_back(std::move(d));
+            }
+            cv.Channels.push_back(std::move(hv));
+        }
+        s.Controllers.push_back(std::move(cv));
+    }
+
+    // Top-level arrays as the driver lists them, then any array a disk names as its parent
+    // (a dedicated spare's array, an array the list left out), outermost first.
+    std::set<DeviceId> seen;
+    DeviceId top[MaxArrays] = {};
+    const int32_t n = cs_qvl_get_logical_devices(system.Handle, top, MaxArrays);
+    for (int32_t i = 0; i < n && i < static_cast<int32_t>(MaxArrays); ++i)
+        AddArray(system.Handle, top[i], 0, s, seen);
+    for (const DiskView &d : s.Disks) {
+        std::vector<DeviceId> chain;
+        DeviceId id = d.Info.Parent;
+        _Arrayinfo a;
+        while (IsValidId(id) && chain.size() < static_cast<size_t>(MaxArrayChain) && ReadArrayTexts(system.Handle, id, a)) {
+            chain.push_back(id);
+            id = a.Parent;
+        }
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+            AddArray(system.Handle, *it, static_cast<int>(chain.rend() - it) - 1, s, seen);
+    }
+    return s;
+}
+
+} // namespace ctl
