@@ -44,7 +44,8 @@ qvl_wine_start() {
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     touch "$WINEPREFIX/.qvl-made"
-    qvl_quiet wineboot -i
+    qvl_quiet wineboot -i ||
+      { echo "wine-env: wineboot failed: Wine cannot start here (try: wine --version; scripts/setup.sh)" >&2; return 1; }
     qvl_quiet wineserver -w
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
