@@ -67,8 +67,12 @@ sleep 0.5
 # Into the tree: a click on its first node, then down the fully expanded tree to the 16th
 # node, the disk in the drive rack on controller 2, channel 3.
 eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool mousemove --window "$main" 40 108 click 1
-sleep 0.3
+# The tree fills after the window shows; on a slow machine the first click can come before it.
+for _ in $(seq 50); do
+  xdotool mousemove --window "$main" 40 108 click 1
+  sleep 0.3
+  [ -n "$(probe selected)" ] && break
+done
 xdotool key --clearmodifiers Home
 for _ in $(seq 15); do xdotool key Down; sleep 0.05; done
 sleep 0.5
