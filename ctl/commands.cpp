@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
 #include <memory>
 
 #include "clientBind.h"
@@ -119,10 +117,11 @@ bool Confirmed(const std::string &question)
 {
     std::fputs(question.c_str(), stderr);
     std::fflush(stderr);
-    std::string answer;
-    if (!std::getline(std::cin, answer))
+    char line[256];
+    if (!std::fgets(line, sizeof line, stdin))
         return false;
-    while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' '))
+    std::string answer = line;
+    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r' || answer.back() == ' '))
         answer.pop_back();
     return lstrcmpiA(answer.c_str(), "y") == 0 || lstrcmpiA(answer.c_str(), "yes") == 0;
 }
@@ -216,17 +215,24 @@ bool WriteAtomically(const std::string &file, const std::string &text, std::stri
 {
     const std::string temp = file + ".tmp";
     {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
+        qvl::FileHandle out(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        const bool ok = out && WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                        written == text.size();
+        out.reset();
+        if (!ok) {
             error = "cannot write " + temp;
             DeleteFileA(temp.c_str());
             return false;
         }
     }
-    // MoveFileEx is missing on the 95/98/Me family: there, delete and move.
-    if (!MoveFileExA(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // The 95/98/Me family has no MoveFileEx that works: there, delete and move.
+    using MoveFileExFn = BOOL(WINAPI *)(LPCSTR, LPCSTR, DWORD);
+    const auto moveFileEx =
+        reinterpret_cast<MoveFileExFn>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA")));
+    if (!moveFileEx || !moveFileEx(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileA(file.c_str());
         if (!MoveFileA(temp.c_str(), file.c_str())) {
             error = "cannot replace " + file + " (error " + std::to_string(GetLastError()) + ")";
