@@ -290,8 +290,8 @@ void TMainForm::TrayNotify(LPARAM mouseMessage)
         } else {
             ShowAndBringToFront();
         }
-    } else if (mouseMessage == WM_RBUTTONDOWN &&
-               std::none_of(DialogIsBox.begin(), DialogIsBox.begin() + DialogCount, [](bool box) { return !box; })) {
+    } else if (mouseMessage == WM_RBUTTONDOWN && // no dialog open but message boxes
+               std::all_of(DialogIsBox.begin(), DialogIsBox.begin() + DialogCount, [](bool box) { return box; })) {
         // Our window must be foreground for the menu to close when the user clicks elsewhere,
         // and the null message afterwards lets the menu close properly. Open message boxes
         // come back on top of it afterwards.
