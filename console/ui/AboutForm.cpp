@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "MainUnit.h"
 #include "classic.h"
 #include "resource.h"
@@ -31,8 +33,12 @@ TDlgAbout::TDlgAbout(qvl::Window &owner) : Owner(owner)
     Logo.reset(static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_MAKERLOGO), IMAGE_BITMAP, 0, 0, 0)));
 
+    SizeLabels();
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
-    RECT rc{0, 0, 334, 194};
+    LONG clientWidth = 334;
+    for (const Label &label : Labels)
+        clientWidth = std::max(clientWidth, label.Rect.right + 20);
+    RECT rc{0, 0, clientWidth, 194};
     AdjustWindowRectEx(&rc, style, FALSE, WS_EX_DLGMODALFRAME);
     const int width = rc.right - rc.left, height = rc.bottom - rc.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
@@ -44,6 +50,28 @@ TDlgAbout::TDlgAbout(qvl::Window &owner) : Owner(owner)
                               25, hwnd(), reinterpret_cast<HMENU>(IDOK), GetModuleHandleA(nullptr), nullptr);
     SendMessageA(Button1, WM_SETFONT, reinterpret_cast<WPARAM>(FormFont.get()), FALSE);
     FormCreate();
+}
+
+void TDlgAbout::SizeLabels()
+{
+    Labels[LabelMaker] = {MakerName, MakerFont.get(), {20, 10, 20, 10}, false};
+    Labels[LabelTitle] = {ApplicationTitle, TitleFont.get(), {20, 31, 20, 31}, false};
+    Labels[LabelVersion] = {"Version 1.0", FormFont.get(), {108, 65, 108, 65}, false};
+    Labels[LabelNotice] = {MakerNotice, FormFont.get(), {108, 88, 298, 88}, true};
+    Labels[LabelWebAddress] = {MakerWebAddress, LinkFont.get(), {106, 126, 106, 126}, false};
+    HDC screen = GetDC(nullptr);
+    for (Label &label : Labels) {
+        qvl::Selected selected(screen, label.Font);
+        if (label.Wraps) {
+            DrawTextA(screen, label.Text, -1, &label.Rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        } else {
+            SIZE size{};
+            GetTextExtentPoint32A(screen, label.Text, lstrlenA(label.Text), &size);
+            label.Rect.right = label.Rect.left + size.cx;
+            label.Rect.bottom = label.Rect.top + size.cy;
+        }
+    }
+    ReleaseDC(nullptr, screen);
 }
 
 void TDlgAbout::FormCreate() { SetWindowTextA(hwnd(), ApplicationTitle); }
@@ -90,12 +118,15 @@ void TDlgAbout::Close(int result) { ModalResult = result; }
 void TDlgAbout::Paint(HDC dc)
 {
     SetBkMode(dc, TRANSPARENT);
-    DrawLabel(dc, MakerFont.get(), RGB(0, 0, 0), {20, 10, 160, 23}, MakerName);
-    DrawLabel(dc, TitleFont.get(), RGB(255, 255, 255), {22, 30, 265, 54}, ApplicationTitle);
-    DrawLabel(dc, TitleFont.get(), GetSysColor(COLOR_WINDOWTEXT), {20, 31, 263, 55}, ApplicationTitle);
-    DrawLabel(dc, FormFont.get(), GetSysColor(COLOR_WINDOWTEXT), {108, 65, 161, 78}, "Version 1.0");
-    DrawLabel(dc, FormFont.get(), GetSysColor(COLOR_WINDOWTEXT), {108, 88, 298, 114}, MakerNotice, DT_WORDBREAK);
-    DrawLabel(dc, LinkFont.get(), RGB(0, 0, 255), WebAddressRect, MakerWebAddress);
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    DrawLabel(dc, MakerFont.get(), RGB(0, 0, 0), Labels[LabelMaker].Rect, MakerName);
+    RECT shadow = Labels[LabelTitle].Rect; // the title's white shadow, up and right
+    OffsetRect(&shadow, 2, -1);
+    DrawLabel(dc, TitleFont.get(), RGB(255, 255, 255), shadow, ApplicationTitle);
+    DrawLabel(dc, TitleFont.get(), text, Labels[LabelTitle].Rect, ApplicationTitle);
+    DrawLabel(dc, FormFont.get(), text, Labels[LabelVersion].Rect, Labels[LabelVersion].Text);
+    DrawLabel(dc, FormFont.get(), text, Labels[LabelNotice].Rect, MakerNotice, DT_WORDBREAK);
+    DrawLabel(dc, LinkFont.get(), RGB(0, 0, 255), Labels[LabelWebAddress].Rect, MakerWebAddress);
     RECT bevel{4, 151, 4 + 413, 151 + 7};
     DrawEdge(dc, &bevel, EDGE_ETCHED, BF_BOTTOM);
     if (Logo) {
@@ -114,7 +145,7 @@ LRESULT TDlgAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         POINT pt;
         GetCursorPos(&pt);
         ScreenToClient(hwnd(), &pt);
-        if (PtInRect(&WebAddressRect, pt)) {
+        if (PtInRect(&Labels[LabelWebAddress].Rect, pt)) {
             SetCursor(LoadCursor(nullptr, IDC_HAND));
             return TRUE;
         }
@@ -122,7 +153,7 @@ LRESULT TDlgAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONUP: {
         POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (PtInRect(&WebAddressRect, pt))
+        if (PtInRect(&Labels[LabelWebAddress].Rect, pt))
             lblWebAddress1Click();
         return 0;
     }

@@ -24,7 +24,16 @@ public:
     void lblWebAddress1Click();
     void Button1Click() { Close(IDOK); }
 
-    static constexpr RECT WebAddressRect{106, 126, 106 + 148, 126 + 13};
+    // A text of the box, sized to the text in its font when the box is made, whatever font the
+    // system substitutes.
+    struct Label {
+        const char *Text;
+        HFONT Font; // one of the box's fonts
+        RECT Rect;
+        bool Wraps; // fixed width, as many lines as the text needs
+    };
+    enum : int { LabelMaker, LabelTitle, LabelVersion, LabelNotice, LabelWebAddress, LabelCount };
+    Label Labels[LabelCount]{};
     HWND Button1 = nullptr; // a child: destroyed with the dialog
 
 private:
@@ -33,6 +42,7 @@ private:
     bool PaintsItself() const override { return true; }
     void OnPaint(HDC dc) override { Paint(dc); }
     void Paint(HDC dc);
+    void SizeLabels();
 
     qvl::Window &Owner;
     int ModalResult = 0;

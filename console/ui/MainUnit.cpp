@@ -45,6 +45,7 @@ TMainForm::TMainForm() : BeepTimer(1000, [this] { BeepTimerTimer(); })
     Font = qvl::MakeFont(-11);
     backImage = LoadJpegResource(instance, IDR_BACKIMAGE);
     TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    qvl::SetBoxWatcher([this](HWND box, bool open) { open ? BoxOpened(box) : RemoveDialog(box); });
 
     const int width = 599, height = 422;
     int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -57,6 +58,7 @@ TMainForm::TMainForm() : BeepTimer(1000, [this] { BeepTimerTimer(); })
 
 TMainForm::~TMainForm()
 {
+    qvl::SetBoxWatcher(nullptr);
     CurrentPage.reset();
     ServerMan.reset();
     Destroy();
@@ -91,9 +93,12 @@ void TMainForm::StartUp()
             CurrentPage->UpdateActions(true);
         }
     }
+    // Each box runs a modal loop in which Exit may be chosen: then nothing more of start-up runs.
     TRAIDSystem *system = ServerMan ? ServerMan->GetSystem() : nullptr;
     if (system && system->ControllerCount() == 0)
         qvl::ShowMessageBox(TopWindowHandle(), "No controller detected.", qvl::BoxKind::Error);
+    if (Exiting)
+        return;
     if (system && !system->HotSwapSupported)
         qvl::ShowMessageBox(TopWindowHandle(), "The device driver doesn't support how-swap. Please update the driver.",
                             qvl::BoxKind::Error);
@@ -119,13 +124,48 @@ HWND TMainForm::PopDialog()
         return nullptr;
     HWND top = DialogStack[--DialogCount];
     DialogStack[DialogCount] = nullptr;
+    DialogIsBox[DialogCount] = false;
     return top;
+}
+
+void TMainForm::RemoveDialog(HWND dialog)
+{
+    for (int i = DialogCount - 1; i >= 0; --i)
+        if (DialogStack[i] == dialog) {
+            for (int j = i; j + 1 < DialogCount; ++j) {
+                DialogStack[j] = DialogStack[j + 1];
+                DialogIsBox[j] = DialogIsBox[j + 1];
+            }
+            PopDialog();
+            return;
+        }
+}
+
+void TMainForm::BoxOpened(HWND box)
+{
+    if (DialogCount > 0) {
+        // Down and right of the newest dialog by a caption's height, so none hides another.
+        RECT below;
+        GetWindowRect(TopWindowHandle(), &below);
+        const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+        SetWindowPos(box, nullptr, below.left + step, below.top + step, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const int slot = DialogCount;
+    PushDialog(box);
+    if (slot < DialogCount)
+        DialogIsBox[slot] = true;
 }
 
 void TMainForm::BringDialogsToFront()
 {
-    for (int i = 0; i < DialogCount; ++i)
+    // Oldest first, so that the newest ends on top and active, above the (disabled) main window.
+    for (int i = 0; i < DialogCount; ++i) {
+        SetWindowPos(DialogStack[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetForegroundWindow(DialogStack[i]);
+    }
+    if (DialogCount > 0)
+        SetActiveWindow(TopWindowHandle());
 }
 
 void TMainForm::CloseDialogs()
@@ -198,12 +238,11 @@ void TMainForm::FormResize()
 
 void TMainForm::menuExitClick()
 {
+    // Handlers waiting in message boxes still use the server manager when their boxes close:
+    // it stops polling now, and the entry point destroys it after the message loop.
     CloseDialogs();
-    if (ServerMan && ServerMan->Busy())
-        ServerMan->PollTimer.SetEnabled(false); // an event handler still waits in its box: the
-                                                // entry point destroys the manager after the loop
-    else
-        ServerMan.reset();
+    if (ServerMan)
+        ServerMan->PollTimer.SetEnabled(false);
     Exiting = true;
     SetTrayIcon(NIM_DELETE);
     SendMessageA(hwnd(), WM_CLOSE, 0, 0);
@@ -220,7 +259,7 @@ void TMainForm::About1Click()
     TDlgAbout about(*this);
     PushDialog(about.hwnd());
     about.ShowModal();
-    PopDialog();
+    RemoveDialog(about.hwnd());
 }
 
 void TMainForm::BeepTimerTimer() { Beep(600, 400); }
@@ -251,12 +290,15 @@ void TMainForm::TrayNotify(LPARAM mouseMessage)
         } else {
             ShowAndBringToFront();
         }
-    } else if (mouseMessage == WM_RBUTTONDOWN && DialogCount == 0) {
+    } else if (mouseMessage == WM_RBUTTONDOWN && // no dialog open but message boxes
+               std::all_of(DialogIsBox.begin(), DialogIsBox.begin() + DialogCount, [](bool box) { return box; })) {
         // Our window must be foreground for the menu to close when the user clicks elsewhere,
-        // and the null message afterwards lets the menu close properly.
+        // and the null message afterwards lets the menu close properly. Open message boxes
+        // come back on top of it afterwards.
         SetForegroundWindow(hwnd());
         TrackPopupMenu(GetSubMenu(SysTrayMenu.get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd(), nullptr);
         PostMessageA(hwnd(), WM_NULL, 0, 0);
+        BringDialogsToFront();
     }
 }
 
@@ -266,6 +308,7 @@ void TMainForm::ShowAndBringToFront()
 {
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
+    BringDialogsToFront();
 }
 
 void TMainForm::AppMessage(const MSG &msg)

@@ -43,6 +43,8 @@ public:
     void RefreshCurrentPage();
     void PushDialog(HWND dialog);
     HWND PopDialog();
+    // Takes a dialog off the stack wherever it is (a box may close after Exit emptied it).
+    void RemoveDialog(HWND dialog);
     void BringDialogsToFront();
     void CloseDialogs();
     bool CheckBrowser();
@@ -83,6 +85,7 @@ public:
     std::unique_ptr<TfrmPageBase> CurrentPage;
     std::unique_ptr<TServerMan> ServerMan;
     std::array<HWND, MaxDialogs> DialogStack{};
+    std::array<bool, MaxDialogs> DialogIsBox{}; // a message box: the icon's menu stays available
     int DialogCount = 0;
     bool Started = false;
     bool Exiting = false;
@@ -94,6 +97,8 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void ShowAndBringToFront();
     void Command(UINT id);
+    // A message box opened: it goes on the dialog stack, offset from the one below it.
+    void BoxOpened(HWND box);
 
     std::vector<std::unique_ptr<qvl::MenuItem>> OwnedMenuItems;
     UINT NextCommand = FirstPageCommand;

@@ -255,6 +255,9 @@ void TfrmDeviceMan::Layout()
     if (DeviceView)
         SetWindowPos(DeviceView->hwnd(), nullptr, 0, ToolBarHeight, client.right,
                      client.bottom > ToolBarHeight ? client.bottom - ToolBarHeight : 0, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The toolbar's edge runs round its whole width: drawn again, not only where it grew.
+    if (ToolBar1)
+        RedrawWindow(ToolBar1, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 LRESULT TfrmDeviceMan::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

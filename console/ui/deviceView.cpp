@@ -137,6 +137,7 @@ void TfrmDeviceView::RefreshPage()
     // Nothing is selected after a rebuild, even when the tree selected a node on its own.
     TreeView_SelectItem(TreeView->Handle(), nullptr);
     Rebuilding = false;
+    ShownItem = nullptr;
     InfoPanel->ShowObject(system, nullptr);
 }
 
@@ -223,6 +224,7 @@ void TfrmDeviceView::TreeViewChange()
     HTREEITEM selected = TreeView->Selected();
     if (!selected)
         return;
+    ShownItem = selected;
     InfoPanel->ShowObject(Host.System(), NodeObject(selected));
     // Sent, not posted: the page's commands are current when the change event returns.
     if (HWND parent = GetParent(hwnd()))
@@ -255,6 +257,9 @@ void TfrmDeviceView::Layout()
                                SWP_NOZORDER | SWP_NOACTIVATE);
     if (batch)
         EndDeferWindowPos(batch);
+    // Moving the panes repaints only what they newly uncover; what they show depends on their
+    // size (the panel's rows, picture and paging), so all of it is painted again.
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 LRESULT TfrmDeviceView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -268,12 +273,23 @@ LRESULT TfrmDeviceView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (TreeView)
             SetFocus(TreeView->Handle());
         return 0;
+    case UM_SYNCSELECTION:
+        if (TreeView && TreeView->Selected() != ShownItem)
+            TreeViewChange();
+        return 0;
     case WM_NOTIFY: {
         const auto *header = reinterpret_cast<const NMHDR *>(lParam);
         if (TreeView && header->hwndFrom == TreeView->Handle() &&
             (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW)) {
             TreeViewChange();
             return 0;
+        }
+        if (TreeView && header->hwndFrom == TreeView->Handle() &&
+            (header->code == TVN_ITEMEXPANDEDA || header->code == TVN_ITEMEXPANDEDW)) {
+            // Collapsing over the selection moves it to the collapsed node, not always with a
+            // change notification, and only after this one: look again once it is done.
+            PostMessageA(hwnd(), UM_SYNCSELECTION, 0, 0);
+            break;
         }
         if (TreeView && header->hwndFrom == TreeView->Handle() && TreeView->Focusing &&
             (header->code == TVN_SELCHANGINGA || header->code == TVN_SELCHANGINGW))

@@ -89,6 +89,7 @@ private:
     std::vector<Node> Nodes; // in the order the nodes were added
     int SplitX = TreeWidth;
     bool Rebuilding = false; // no change events while nodes come and go
+    HTREEITEM ShownItem = nullptr; // the node the panel and the commands were last told of
 };
 
 #endif

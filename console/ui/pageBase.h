@@ -11,6 +11,7 @@
 
 // Posted by the tree page to the page that holds it when the selection changed.
 constexpr UINT UM_SELCHANGE = WM_USER + 106;     // 1130
+constexpr UINT UM_SYNCSELECTION = WM_USER + 107; // 1131: the device view checks its selection
 
 class TfrmPageBase : public qvl::Window {
 public:

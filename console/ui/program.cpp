@@ -70,14 +70,14 @@ int RunConsole(const char *firstArgument, PageClass page)
         main->ShowOnStart = !(firstArgument && std::strcmp(firstArgument, "RAID") == 0);
         main->Started = true;
         main->StartUp();
-        if (main->ShowOnStart)
+        if (main->ShowOnStart && !main->Exiting)
             ShowWindow(main->hwnd(), SW_SHOW);
         RunMessageLoop();
     }
 
     if (exitCode != 0)
         main->SetTrayIcon(NIM_DELETE);
-    // An event box that was open at Exit kept the server manager alive until now.
+    // Exit leaves the server manager to this point, when no handler can still be running.
     main->ServerMan.reset();
     main.reset();
     dm = nullptr;

@@ -53,13 +53,14 @@ void TServerMan::PollEvents()
     }
 
     // The box runs a modal loop: further ticks, reloads and Exit can happen inside it, so no
-    // device object is held across it. Exit waits for this handler (see Busy).
+    // device object is held across it. Exit leaves the manager alive until the message loop ends.
     ++OpenEventBoxes;
-    if (kind == qvl::BoxKind::Error)
+    if (kind == qvl::BoxKind::Error && OpenErrorBoxes++ == 0)
         Owner.BeepTimer.SetEnabled(true);
     qvl::ShowMessageBox(Owner.TopWindowHandle(), text, kind);
     if (kind == qvl::BoxKind::Error) {
-        Owner.BeepTimer.SetEnabled(false);
+        if (--OpenErrorBoxes == 0)
+            Owner.BeepTimer.SetEnabled(false);
         System->NotifyErrorClosed();
     }
     --OpenEventBoxes;

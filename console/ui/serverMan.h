@@ -26,12 +26,11 @@ public:
     // A copy of a controller, channel or device that the caller owns; none for anything else.
     static std::unique_ptr<TDeviceBase> CloneObject(const TDeviceBase *object);
     void PollEvents();
-    // True while PollEvents runs (waiting in a message box): the manager must outlive it.
-    bool Busy() const { return OpenEventBoxes > 0; }
 
     std::unique_ptr<TRAIDSystem> System; // owned
     qvl::Timer PollTimer;                // lives with the main window's lifetime (owner)
     int OpenEventBoxes = 0;
+    int OpenErrorBoxes = 0; // the alarm runs while any is open
 
 private:
     TMainForm &Owner;

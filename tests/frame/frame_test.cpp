@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 
+#include "AboutForm.h"
 #include "MainUnit.h"
 #include "program.h"
 #include "support/importPatch.h"
@@ -71,6 +73,32 @@ TEST_F(Frame, StartUpReportsMissingControllersThenMissingHotSwapBeforeTheWindowS
         EXPECT_FALSE(s.mainVisible) << s.text << ": shown before the main window";
         EXPECT_EQ(s.openBoxes, 1) << "one after the other";
     }
+}
+
+std::vector<std::string> g_boxTexts;
+int WINAPI CountingMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    g_boxTexts.push_back(text);
+    // The real one: this module's own import is the patched one.
+    static const auto real = reinterpret_cast<int(WINAPI *)(HWND, LPCSTR, LPCSTR, UINT)>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("user32.dll"), "MessageBoxA")));
+    return real(owner, text, caption, type);
+}
+
+TEST_F(Frame, ExitFromTheIconDuringAStartUpBoxEndsStartUp)
+{
+    qvltest::LoadScenario(kNoHotSwap);
+    g_boxTexts.clear();
+    qvltest::ImportPatch patch(nullptr, "user32.dll", "MessageBoxA", reinterpret_cast<void *>(CountingMessageBox));
+    ASSERT_TRUE(patch.ok());
+    UiDriver ui([](UiDriver &d) {
+        if (d.seen.size() == 1 && MainForm && !MainForm->Exiting)
+            PostMessageA(MainForm->hwnd(), WM_COMMAND, IDM_TRAY_EXIT, 0);
+    });
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    EXPECT_FALSE(ui.TimedOut());
+    EXPECT_EQ(g_boxTexts, std::vector<std::string>{"No controller detected."}) << "no box after Exit";
+    EXPECT_EQ(MainForm, nullptr);
 }
 
 TEST_F(Frame, ADriverWithControllersAndHotSwapStartsQuietly)
@@ -380,6 +408,119 @@ TEST_F(Frame, AnEventWhileAboutIsOpenIsOwnedByTheAboutDialog)
     EXPECT_FALSE(rightClickMenu);
 }
 
+// Whether `upper` is above `lower` in the stacking order.
+bool Above(HWND upper, HWND lower)
+{
+    for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+        if (w == upper)
+            return true;
+    return false;
+}
+
+TEST_F(Frame, EveryRaiseOfTheWindowLeavesItsNewestBoxOnTopAndActive)
+{
+    ASSERT_EQ(qvlsim_queue_event(12, 0x201, nullptr, 0), 0);
+    const struct {
+        const char *what;
+        bool hiddenBefore;
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    } raises[] = {
+        {"tray double click", true, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK},
+        {"tray menu Open", false, WM_COMMAND, IDM_TRAY_OPEN, 0},
+        {"tray right click", false, WM_TRAY_NOTIFY, 1, WM_RBUTTONDOWN},
+        {"second start", true, WM_SHOW_INSTANCE, 0, 0},
+    };
+    struct Result {
+        bool top = false, active = false, onTop = false;
+    } results[std::size(raises)];
+    size_t i = 0;
+    DWORD posted = 0;
+    UiDriver ui([&](UiDriver &d) {
+        qvltest::FastPolling();
+        if (d.OpenBoxes().size() != 1)
+            return;
+        HWND main = MainForm->hwnd(), box = d.OpenBoxes()[0];
+        if (i == std::size(raises)) {
+            d.PressAll();
+            d.Exit();
+        } else if (!posted) {
+            if (raises[i].hiddenBefore)
+                ShowWindow(main, SW_HIDE);
+            PostMessageA(main, raises[i].msg, raises[i].wParam, raises[i].lParam);
+            posted = d.Elapsed();
+        } else if (HWND menu = FindWindowA("#32768", nullptr); menu && IsWindowVisible(menu)) {
+            EndMenu(); // the user clicks elsewhere
+        } else if (d.Elapsed() - posted > 300) {
+            results[i].top = MainForm->TopWindowHandle() == box;
+            results[i].active = GetActiveWindow() == box;
+            results[i].onTop = IsWindowVisible(main) && Above(box, main);
+            ++i;
+            posted = 0;
+        }
+    });
+    EXPECT_EQ(RunConsoleHere("RAID"), 0);
+    EXPECT_FALSE(ui.TimedOut());
+    for (size_t k = 0; k < std::size(raises); ++k) {
+        SCOPED_TRACE(raises[k].what);
+        EXPECT_TRUE(results[k].top) << "the open box is the newest dialog";
+        EXPECT_TRUE(results[k].active);
+        EXPECT_TRUE(results[k].onTop) << "above the main window";
+    }
+}
+
+TEST_F(Frame, TwoErrorBoxesAlarmUntilTheLastIsAcknowledgedAndTheOlderComesBack)
+{
+    ASSERT_EQ(qvlsim_queue_event(1, 0x101, nullptr, 0), 0);
+    ASSERT_EQ(qvlsim_queue_event(1, 0x102, nullptr, 0), 0);
+    int step = 0;
+    DWORD closedAt = 0;
+    HWND older = nullptr;
+    bool apart = false, beepAfterNewer = false, mainEnabled = true, olderActive = false, olderAbove = false;
+    bool beepAfterLast = true;
+    int acksAfterNewer = -1;
+    qvlsim_clear_calls();
+    UiDriver ui([&](UiDriver &d) {
+        qvltest::FastPolling();
+        const auto open = d.OpenBoxes();
+        HWND main = MainForm->hwnd();
+        if (step == 0 && open.size() == 2) {
+            RECT a, b;
+            GetWindowRect(open[0], &a);
+            GetWindowRect(open[1], &b);
+            apart = a.left != b.left && a.top != b.top;
+            older = open[0];
+            d.Press(open[1]);
+            step = 1;
+        } else if (step == 1 && open.size() == 1) {
+            closedAt = d.Elapsed();
+            step = 2;
+        } else if (step == 2 && d.Elapsed() - closedAt > 300) {
+            beepAfterNewer = MainForm->BeepTimer.Enabled();
+            acksAfterNewer = CallsOf(QVLSIM_OP_SET_DEVICE_INFO);
+            mainEnabled = IsWindowEnabled(main);
+            olderActive = GetActiveWindow() == older;
+            olderAbove = Above(older, main);
+            d.Press(older);
+            step = 3;
+        } else if (step == 3 && open.empty()) {
+            beepAfterLast = MainForm->BeepTimer.Enabled();
+            d.Exit();
+        }
+    });
+    EXPECT_EQ(RunConsoleHere(nullptr), 0);
+    EXPECT_FALSE(ui.TimedOut());
+    EXPECT_TRUE(apart) << "the second box does not hide the first";
+    EXPECT_TRUE(beepAfterNewer) << "an error box is still open";
+    EXPECT_EQ(acksAfterNewer, 1) << "the closed one is acknowledged";
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_TRUE(olderActive) << "Enter answers the older box";
+    EXPECT_TRUE(olderAbove);
+    EXPECT_FALSE(beepAfterLast);
+    EXPECT_EQ(CallsOf(QVLSIM_OP_SET_DEVICE_INFO), 2);
+}
+
 TEST_F(Frame, ExitWhileAnErrorBoxIsOpenEndsCleanly)
 {
     ASSERT_EQ(qvlsim_queue_event(1, 0x101, nullptr, 0), 0);
@@ -468,6 +609,37 @@ TEST_F(Frame, TheDialogStackKeepsFiveAndOwnsMessageBoxes)
     EXPECT_EQ(tops[2], reinterpret_cast<HWND>(0x1004));
     EXPECT_EQ(tops[3], tops[0]) << "empty: the main window";
     EXPECT_EQ(tops[4], nullptr);
+}
+
+TEST_F(Frame, EveryAboutLabelHoldsItsWholeTextInItsFont)
+{
+    UiDriver ui([](UiDriver &d) {
+        TDlgAbout about(*MainForm);
+        RECT client;
+        GetClientRect(about.hwnd(), &client);
+        HDC dc = GetDC(about.hwnd());
+        for (const TDlgAbout::Label &label : about.Labels) {
+            SCOPED_TRACE(label.Text);
+            HGDIOBJ old = SelectObject(dc, label.Font);
+            const RECT &r = label.Rect;
+            if (label.Wraps) {
+                RECT need{0, 0, r.right - r.left, 0};
+                DrawTextA(dc, label.Text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+                EXPECT_LE(need.right, r.right - r.left);
+                EXPECT_LE(need.bottom, r.bottom - r.top) << "every line shows";
+            } else {
+                SIZE size{};
+                GetTextExtentPoint32A(dc, label.Text, lstrlenA(label.Text), &size);
+                EXPECT_LE(size.cx, r.right - r.left);
+                EXPECT_LE(size.cy, r.bottom - r.top);
+            }
+            EXPECT_LE(r.right, client.right) << "inside the box";
+            SelectObject(dc, old);
+        }
+        ReleaseDC(about.hwnd(), dc);
+        d.Exit();
+    });
+    EXPECT_EQ(RunConsoleHere("RAID"), 0);
 }
 
 } // namespace

@@ -276,3 +276,89 @@ TEST(DeviceViewFocus, TheMainWindowHandsTheFocusToTheTreeWithoutSelectingForTheU
     pagetest::Pump();
     EXPECT_EQ(TreeView_GetSelection(c.Tree()), TreeView_GetChild(c.Tree(), TreeView_GetRoot(c.Tree())));
 }
+
+TEST(DeviceView, CollapsingOverTheSelectionMovesThePanelAndCommandsWithIt)
+{
+    Console c;
+    const HTREEITEM disk = c.FindDevice(0x115);
+    c.Select(disk);
+    ASSERT_TRUE(c.MenuEnabled("Unplug"));
+    const HTREEITEM controller = TreeView_GetParent(c.Tree(), TreeView_GetParent(c.Tree(), disk));
+    // The user clicks the controller's expand button.
+    const RECT row = c.ItemRect(controller, true);
+    TVHITTESTINFO hit{};
+    hit.pt.y = (row.top + row.bottom) / 2;
+    for (hit.pt.x = 0; hit.pt.x < row.left; ++hit.pt.x)
+        if (TreeView_HitTest(c.Tree(), &hit) && (hit.flags & TVHT_ONITEMBUTTON))
+            break;
+    ASSERT_TRUE(hit.flags & TVHT_ONITEMBUTTON);
+    c.LeftClick(hit.pt);
+    ASSERT_FALSE(TreeView_GetItemState(c.Tree(), controller, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(c.View().TreeView->Selected(), controller);
+    EXPECT_EQ(c.Panel().Title(), "Controller Information");
+    EXPECT_FALSE(c.MenuEnabled("Unplug"));
+    EXPECT_FALSE(c.Page().ButtonEnabled(c.Page().unplugBtn));
+}
+
+namespace {
+
+// The main window's client area as the screen shows it.
+std::vector<DWORD> Capture(HWND w)
+{
+    UpdateWindow(w);
+    Pump();
+    RECT client;
+    GetClientRect(w, &client);
+    HDC screen = GetDC(w);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(static_cast<size_t>(client.right) * client.bottom);
+    GetDIBits(memory, bitmap, 0, client.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(w, screen);
+    return pixels;
+}
+
+} // namespace
+
+TEST(DeviceView, AfterEveryResizeTheWindowLooksAsIfPaintedAfresh)
+{
+    Console c;
+    c.Select(c.FindDevice(0x115));
+    HWND main = c.main->hwnd();
+    HWND splitter = c.View().Splitter1->hwnd();
+    const struct {
+        const char *what;
+        void (*resize)(HWND main, HWND splitter);
+    } cases[] = {
+        {"maximise", [](HWND m, HWND) { ShowWindow(m, SW_MAXIMIZE); }},
+        {"restore", [](HWND m, HWND) { ShowWindow(m, SW_RESTORE); }},
+        {"edge drag narrower", [](HWND m, HWND) { SetWindowPos(m, nullptr, 0, 0, 620, 500, SWP_NOMOVE | SWP_NOZORDER); }},
+        {"edge drag wider", [](HWND m, HWND) { SetWindowPos(m, nullptr, 0, 0, 760, 560, SWP_NOMOVE | SWP_NOZORDER); }},
+        {"splitter drag", [](HWND, HWND s) {
+             SendMessageA(s, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+             SendMessageA(s, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(61, 10));
+             SendMessageA(s, WM_LBUTTONUP, 0, MAKELPARAM(61, 10));
+         }},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        UpdateWindow(main); // settled before the resize
+        Pump();
+        k.resize(main, splitter);
+        const std::vector<DWORD> after = Capture(main);
+        RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        const std::vector<DWORD> afresh = Capture(main);
+        ASSERT_EQ(after.size(), afresh.size());
+        size_t differing = 0;
+        for (size_t i = 0; i < after.size(); ++i)
+            differing += after[i] != afresh[i];
+        EXPECT_EQ(differing, 0u) << "stale pixels";
+    }
+}

@@ -178,6 +178,42 @@ void MenuItem::Show()
     placed_ = InsertMenuA(menu_, position_, flags, id_, caption_.c_str()) != FALSE;
 }
 
+namespace {
+
+BoxWatcher g_boxWatcher;
+// The box being opened: MessageBoxA gives its window away only to a hook. One at a time:
+// nested boxes open from the outer box's loop, after it was activated and the hook removed.
+HHOOK g_boxHook = nullptr;
+HWND *g_openedBox = nullptr; // the opening call's own record of its box
+
+LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    return GuardedCall(
+        "message box hook",
+        [&]() -> LRESULT {
+            if (code == HCBT_ACTIVATE && g_boxHook) {
+                HWND box = reinterpret_cast<HWND>(wParam);
+                char cls[16] = "";
+                GetClassNameA(box, cls, sizeof cls);
+                if (lstrcmpA(cls, "#32770") == 0) {
+                    UnhookWindowsHookEx(g_boxHook);
+                    g_boxHook = nullptr;
+                    if (g_openedBox)
+                        *g_openedBox = box;
+                    g_openedBox = nullptr;
+                    if (g_boxWatcher)
+                        g_boxWatcher(box, true);
+                }
+            }
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        [&] { return CallNextHookEx(nullptr, code, wParam, lParam); });
+}
+
+} // namespace
+
+void SetBoxWatcher(BoxWatcher watcher) { g_boxWatcher = std::move(watcher); }
+
 int ShowMessageBox(HWND owner, const std::string &text, BoxKind kind)
 {
     static const struct {
@@ -185,7 +221,23 @@ int ShowMessageBox(HWND owner, const std::string &text, BoxKind kind)
         UINT icon;
     } kinds[] = {{"Error", MB_ICONERROR}, {"Warning", MB_ICONWARNING}, {"Information", MB_ICONINFORMATION}};
     const auto &k = kinds[static_cast<int>(kind)];
-    return MessageBoxA(owner, text.c_str(), k.caption, MB_OK | k.icon);
+    if (!g_boxWatcher)
+        return MessageBoxA(owner, text.c_str(), k.caption, MB_OK | k.icon);
+    HWND box = nullptr;
+    if (g_boxHook) // a box that was never activated
+        UnhookWindowsHookEx(g_boxHook);
+    g_openedBox = &box;
+    g_boxHook = SetWindowsHookExA(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
+    const int result = MessageBoxA(owner, text.c_str(), k.caption, MB_OK | k.icon);
+    if (g_openedBox == &box) { // never activated
+        if (g_boxHook)
+            UnhookWindowsHookEx(g_boxHook);
+        g_boxHook = nullptr;
+        g_openedBox = nullptr;
+    }
+    if (box && g_boxWatcher)
+        g_boxWatcher(box, false);
+    return result;
 }
 
 } // namespace qvl

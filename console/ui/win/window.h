@@ -120,6 +120,10 @@ private:
 // Message boxes of the console: always a single OK button.
 enum class BoxKind { Error, Warning, Information };
 int ShowMessageBox(HWND owner, const std::string &text, BoxKind kind);
+// Told of each box that ShowMessageBox opens on this thread: when it is first activated
+// (placed and shown) with `open` true, and after it has closed with `open` false.
+using BoxWatcher = std::function<void(HWND box, bool open)>;
+void SetBoxWatcher(BoxWatcher watcher);
 
 } // namespace qvl
 
