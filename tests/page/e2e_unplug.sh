@@ -38,10 +38,10 @@ qvlsim() { (cd "$bin" && wine ./qvlsim.exe "$@"); }
 # What the console shows: "selected" (the tree's selection, "Controller 1/Channel 1/MODEL") or
 # "panel-title" (a digest of the information panel's title strip).
 probe() { wine "$probe_exe" "$1" </dev/null 2>/dev/null | tr -d '\r'; }
-# The first window whose title is exactly $1, within about 15 s.
+# The first window whose title is exactly $1, within about a minute (slow under emulation).
 wait_window() {
   local id
-  for _ in $(seq 150); do
+  for _ in $(seq 600); do
     id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) || true
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
