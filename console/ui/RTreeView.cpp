@@ -7,7 +7,30 @@
 
 namespace {
 constexpr UINT_PTR SubclassId = 1;
+
+// The node a navigation key reaches when nothing is selected yet.
+HTREEITEM StartingNode(HWND tree, UINT key)
+{
+    switch (key) {
+    case VK_HOME:
+        return TreeView_GetRoot(tree);
+    case VK_END:
+        return TreeView_GetLastVisible(tree);
+    case VK_NEXT: { // a page down from the top line
+        HTREEITEM item = TreeView_GetFirstVisible(tree);
+        for (UINT n = TreeView_GetVisibleCount(tree); item && n > 1; --n) {
+            HTREEITEM next = TreeView_GetNextVisible(tree, item);
+            if (!next)
+                break;
+            item = next;
+        }
+        return item;
+    }
+    default:
+        return TreeView_GetFirstVisible(tree);
+    }
 }
+} // namespace
 
 TRTreeView::TRTreeView(HWND parent, UINT id, DWORD style)
 {
@@ -32,6 +55,18 @@ HTREEITEM TRTreeView::HitTest(POINT client) const
     hit.pt = client;
     // Anywhere on a node's row counts, as for a left click; below the last node is nothing.
     return TreeView_HitTest(hwnd_, &hit);
+}
+
+POINT TRTreeView::KeyboardMenuPoint() const
+{
+    POINT at{2, 2};
+    RECT r;
+    if (HTREEITEM item = Selected(); item && TreeView_GetItemRect(hwnd_, item, &r, TRUE)) {
+        at.x = r.left;
+        at.y = r.bottom;
+    }
+    ClientToScreen(hwnd_, &at);
+    return at;
 }
 
 void TRTreeView::FocusNextTabStop(HWND from, bool previous)
@@ -71,14 +106,44 @@ LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return r;
     }
     case WM_KEYDOWN:
-        if ((wParam == VK_DOWN || wParam == VK_UP || wParam == VK_NEXT || wParam == VK_PRIOR) &&
+        if (wParam == VK_APPS && tree->OnContextMenu)
+            return 0; // the menu opens when the key comes up
+        if ((wParam == VK_DOWN || wParam == VK_UP || wParam == VK_NEXT || wParam == VK_PRIOR ||
+             wParam == VK_HOME || wParam == VK_END) &&
             !TreeView_GetSelection(hwnd)) {
-            // With nothing selected the control ignores these keys; start at the top.
-            TreeView_SelectItem(hwnd, TreeView_GetFirstVisible(hwnd));
+            // With nothing selected the control ignores these keys; move as from a caret
+            // before the first visible node.
+            if (HTREEITEM target = StartingNode(hwnd, static_cast<UINT>(wParam)))
+                TreeView_SelectItem(hwnd, target);
             return 0;
         }
         if (wParam == VK_TAB) {
             FocusNextTabStop(hwnd, GetKeyState(VK_SHIFT) < 0);
+            return 0;
+        }
+        break;
+    case WM_CONTEXTMENU:
+        if (tree->OnContextMenu) {
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (lParam == -1)
+                at = tree->KeyboardMenuPoint();
+            tree->OnContextMenu(at, lParam == -1);
+            return 0;
+        }
+        break;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        // Shift+F10 opens the context menu where the system does not (and F10 up must not
+        // then open the menu bar).
+        if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0 && tree->OnContextMenu) {
+            if (msg == WM_SYSKEYDOWN)
+                SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+        if (wParam == VK_APPS && tree->OnContextMenu) {
+            SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
             return 0;
         }
         break;
