@@ -37,14 +37,16 @@ void Consider(SystemHealth &health, HealthLevel level, const std::string &text)
 SystemHealth JudgeHealth(const TRAIDSystem &system)
 {
     SystemHealth health;
+    // Disks first: of equally bad items the disk is named, being what is to be replaced.
+    for (int i = 0; i < system.DeviceCount(); ++i)
+        if (const TDevice *device = system.Devices[i]; device && (device->Info.StatusFlags & QVL_DISK_DISABLED))
+            Consider(health, HealthLevel::Failed, "Disk at " + DiskPlace(device->Info) + " failed.");
     std::set<DeviceId> arraysSeen;
     for (int i = 0; i < system.DeviceCount(); ++i) {
         const TDevice *device = system.Devices[i];
         if (!device)
             continue;
         const _PhyDeviceinfo &info = device->Info;
-        if (info.StatusFlags & QVL_DISK_DISABLED)
-            Consider(health, HealthLevel::Failed, "Disk at " + DiskPlace(info) + " failed.");
         // Every array up the disk's chain, each once; a loop ends at the bound.
         DeviceId id = info.Parent;
         for (int depth = 0; depth < MaxArrayChain && IsValidId(id) && arraysSeen.insert(id).second; ++depth) {

@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include <oleacc.h>
+
+#include "accessible.h"
 #include "classic.h"
 #include "guarded.h"
 
@@ -28,6 +31,30 @@ HTREEITEM StartingNode(HWND tree, UINT key)
     }
     default:
         return TreeView_GetFirstVisible(tree);
+    }
+}
+// Every node in the order the tree shows them, for screen readers.
+void AddNodes(HWND tree, HTREEITEM item, qvl::AccessibleView &view)
+{
+    const HTREEITEM selected = TreeView_GetSelection(tree);
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+        char text[256] = "";
+        TVITEMA data{};
+        data.mask = TVIF_TEXT | TVIF_STATE | TVIF_CHILDREN;
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = sizeof text;
+        data.stateMask = TVIS_EXPANDED;
+        TreeView_GetItem(tree, &data);
+        qvl::AccessiblePart part{text, ROLE_SYSTEM_OUTLINEITEM, STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE, {}};
+        if (item == selected)
+            part.State |= STATE_SYSTEM_SELECTED | (GetFocus() == tree ? STATE_SYSTEM_FOCUSED : 0);
+        if (data.cChildren)
+            part.State |= data.state & TVIS_EXPANDED ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
+        if (!TreeView_GetItemRect(tree, item, &part.Place, TRUE))
+            part.Place = RECT{};
+        view.Parts.push_back(part);
+        AddNodes(tree, TreeView_GetChild(tree, item), view);
     }
 }
 } // namespace
@@ -122,6 +149,13 @@ LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
             return 0;
         }
         break;
+    case WM_GETOBJECT: {
+        qvl::AccessibleView view{"Devices", ROLE_SYSTEM_OUTLINE, 0, {}};
+        AddNodes(hwnd, TreeView_GetRoot(hwnd), view);
+        if (LRESULT answer = qvl::AnswerGetObject(hwnd, wParam, lParam, std::move(view)))
+            return answer;
+        break;
+    }
     case WM_CONTEXTMENU:
         if (tree->OnContextMenu) {
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <oleacc.h>
+
+#include "accessible.h"
 #include "classic.h"
 #include "dmPub.h"
 #include "guarded.h"
@@ -44,14 +47,47 @@ int NextEnabledButton(HWND bar, int from, bool backwards)
     return -1;
 }
 
+// The buttons for screen readers: their texts, enabled state and the keyboard's button.
+qvl::AccessibleView ToolBarView(HWND bar)
+{
+    qvl::AccessibleView view{"Toolbar", ROLE_SYSTEM_TOOLBAR, 0, {}};
+    const int count = static_cast<int>(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0));
+    const int hot = static_cast<int>(SendMessageA(bar, TB_GETHOTITEM, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON button{};
+        SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if (button.fsStyle & BTNS_SEP)
+            continue;
+        char text[64] = "";
+        SendMessageA(bar, TB_GETBUTTONTEXTA, button.idCommand, reinterpret_cast<LPARAM>(text));
+        qvl::AccessiblePart part{text, ROLE_SYSTEM_PUSHBUTTON, 0, {}};
+        if (!(button.fsState & TBSTATE_ENABLED))
+            part.State |= STATE_SYSTEM_UNAVAILABLE;
+        else
+            part.State |= STATE_SYSTEM_FOCUSABLE;
+        if (i == hot)
+            part.State |= STATE_SYSTEM_HOTTRACKED | (GetFocus() == bar ? STATE_SYSTEM_FOCUSED : 0);
+        SendMessageA(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&part.Place));
+        view.Parts.push_back(part);
+    }
+    return view;
+}
+
 LRESULT ToolBarKeysUnguarded(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_GETOBJECT:
+        if (LRESULT answer = qvl::AnswerGetObject(bar, wParam, lParam, ToolBarView(bar)))
+            return answer;
+        break;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
-    case WM_SETFOCUS:
-        // Each button is a tab stop: Tab comes to the first enabled one, Shift+Tab to the last.
-        if (SendMessageA(bar, TB_GETHOTITEM, 0, 0) < 0) {
+    case WM_SETFOCUS: {
+        // Each button is a tab stop: Tab comes to the first enabled one, Shift+Tab to the last
+        // (after the control's own handling, which may pick a hot button of its own).
+        const bool hadHot = SendMessageA(bar, TB_GETHOTITEM, 0, 0) >= 0;
+        const LRESULT result = qvl::DefSubclass(bar, msg, wParam, lParam);
+        if (!hadHot) {
             const bool backwards = GetKeyState(VK_SHIFT) < 0;
             const int count = static_cast<int>(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0));
             const int first = NextEnabledButton(bar, backwards ? count : -1, backwards);
@@ -59,7 +95,8 @@ LRESULT ToolBarKeysUnguarded(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
                 SendMessageA(bar, TB_SETHOTITEM, first, 0);
         }
         InvalidateRect(bar, nullptr, FALSE); // the focus rectangle
-        break;
+        return result;
+    }
     case WM_KILLFOCUS:
         SendMessageA(bar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
         InvalidateRect(bar, nullptr, FALSE);
