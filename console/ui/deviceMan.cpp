@@ -325,7 +325,7 @@ void TfrmDeviceMan::ShowContextMenu(POINT screen, bool byKeyboard)
     const qvl::MenuItem *unplug = Item(*this, ItemUnplug), *rescan = Item(*this, ItemRescan);
     if (!unplug || !rescan)
         return;
-    if (const qvl::MenuItem *chosen = qvl::TrackCommandMenu(hwnd(), screen, {unplug, rescan}))
+    if (const qvl::MenuItem *chosen = qvl::TrackCommandMenu(qvl::RootWindow(hwnd()), screen, {unplug, rescan}))
         chosen->Click();
 }
 

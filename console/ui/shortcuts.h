@@ -40,7 +40,8 @@ private:
 };
 
 // Builds and tracks a popup menu of `items` (in that order, enabled as they are, showing their
-// menu texts) at `screen`; returns the chosen item or none. `owner` gets the menu's messages.
+// menu texts) at `screen`; returns the chosen item or none. `owner` is a top-level window of
+// this thread: it is brought to the foreground so that a click elsewhere closes the menu.
 const MenuItem *TrackCommandMenu(HWND owner, POINT screen, const std::vector<const MenuItem *> &items);
 
 } // namespace qvl
