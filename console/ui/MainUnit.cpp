@@ -75,7 +75,11 @@ void TMainForm::FormCreate()
     DialogCount = 0;
 }
 
-void TMainForm::CreateServerMan() { ServerMan = std::make_unique<TServerMan>(*this); }
+void TMainForm::CreateServerMan()
+{
+    ServerMan = std::make_unique<TServerMan>(*this);
+    UpdateHealth(); // the first reading was made before the manager was ours
+}
 
 TRAIDSystem *TMainForm::System() const { return ServerMan ? ServerMan->GetSystem() : nullptr; }
 
@@ -110,6 +114,7 @@ void TMainForm::RefreshCurrentPage()
 {
     if (CurrentPage)
         CurrentPage->RefreshPage();
+    UpdateHealth();
 }
 
 void TMainForm::PushDialog(HWND dialog)
@@ -201,9 +206,15 @@ void TMainForm::SetTrayIcon(DWORD command)
     data.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(icon));
     data.uFlags = command == NIM_DELETE ? 0 : NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_NOTIFY;
-    data.hIcon = icon;
-    lstrcpynA(data.szTip, TrayTip, sizeof data.szTip);
+    TrayHealth.Fill(data, icon, TrayTip);
     Shell_NotifyIconA(command, &data);
+}
+
+void TMainForm::UpdateHealth()
+{
+    const TRAIDSystem *system = System();
+    if (TrayHealth.Update(system ? JudgeHealth(*system) : SystemHealth{}) && !Exiting)
+        SetTrayIcon(NIM_MODIFY);
 }
 
 qvl::MenuItem *TMainForm::CreateMenuItem(const std::string &caption)

@@ -14,6 +14,7 @@
 #include "pageBase.h"
 #include "resource.h"
 #include "serverMan.h"
+#include "trayHealth.h"
 #include "ui/gdiOwn.h"
 #include "win/handle.h"
 #include "win/window.h"
@@ -49,6 +50,8 @@ public:
     void CloseDialogs();
     bool CheckBrowser();
     void SetTrayIcon(DWORD command);
+    // Judges the system again; a change of the verdict goes to the notification-area icon.
+    void UpdateHealth();
 
     // Menu items of pages: the window owns them and routes their commands.
     qvl::MenuItem *CreateMenuItem(const std::string &caption) override;
@@ -82,6 +85,7 @@ public:
     qvl::Timer BeepTimer;
     qvl::Bitmap backImage;       // the JPEG picture the information panels show
     qvl::Font Font; // MS Sans Serif, 8 points
+    TTrayHealth TrayHealth;
     std::unique_ptr<TfrmPageBase> CurrentPage;
     std::unique_ptr<TServerMan> ServerMan;
     std::array<HWND, MaxDialogs> DialogStack{};

@@ -2,12 +2,62 @@
 
 #include <windowsx.h>
 
+#include <oleacc.h>
+
+#include "accessible.h"
 #include "classic.h"
 #include "guarded.h"
 
 namespace {
 constexpr UINT_PTR SubclassId = 1;
+
+// The node a navigation key reaches when nothing is selected yet.
+HTREEITEM StartingNode(HWND tree, UINT key)
+{
+    switch (key) {
+    case VK_HOME:
+        return TreeView_GetRoot(tree);
+    case VK_END:
+        return TreeView_GetLastVisible(tree);
+    case VK_NEXT: { // a page down from the top line
+        HTREEITEM item = TreeView_GetFirstVisible(tree);
+        for (UINT n = TreeView_GetVisibleCount(tree); item && n > 1; --n) {
+            HTREEITEM next = TreeView_GetNextVisible(tree, item);
+            if (!next)
+                break;
+            item = next;
+        }
+        return item;
+    }
+    default:
+        return TreeView_GetFirstVisible(tree);
+    }
 }
+// Every node in the order the tree shows them, for screen readers.
+void AddNodes(HWND tree, HTREEITEM item, qvl::AccessibleView &view)
+{
+    const HTREEITEM selected = TreeView_GetSelection(tree);
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+        char text[256] = "";
+        TVITEMA data{};
+        data.mask = TVIF_TEXT | TVIF_STATE | TVIF_CHILDREN;
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = sizeof text;
+        data.stateMask = TVIS_EXPANDED;
+        TreeView_GetItem(tree, &data);
+        qvl::AccessiblePart part{text, ROLE_SYSTEM_OUTLINEITEM, STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE, {}};
+        if (item == selected)
+            part.State |= STATE_SYSTEM_SELECTED | (GetFocus() == tree ? STATE_SYSTEM_FOCUSED : 0);
+        if (data.cChildren)
+            part.State |= data.state & TVIS_EXPANDED ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
+        if (!TreeView_GetItemRect(tree, item, &part.Place, TRUE))
+            part.Place = RECT{};
+        view.Parts.push_back(part);
+        AddNodes(tree, TreeView_GetChild(tree, item), view);
+    }
+}
+} // namespace
 
 TRTreeView::TRTreeView(HWND parent, UINT id, DWORD style)
 {
@@ -32,6 +82,18 @@ HTREEITEM TRTreeView::HitTest(POINT client) const
     hit.pt = client;
     // Anywhere on a node's row counts, as for a left click; below the last node is nothing.
     return TreeView_HitTest(hwnd_, &hit);
+}
+
+POINT TRTreeView::KeyboardMenuPoint() const
+{
+    POINT at{2, 2};
+    RECT r;
+    if (HTREEITEM item = Selected(); item && TreeView_GetItemRect(hwnd_, item, &r, TRUE)) {
+        at.x = r.left;
+        at.y = r.bottom;
+    }
+    ClientToScreen(hwnd_, &at);
+    return at;
 }
 
 void TRTreeView::FocusNextTabStop(HWND from, bool previous)
@@ -71,14 +133,51 @@ LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return r;
     }
     case WM_KEYDOWN:
-        if ((wParam == VK_DOWN || wParam == VK_UP || wParam == VK_NEXT || wParam == VK_PRIOR) &&
+        if (wParam == VK_APPS && tree->OnContextMenu)
+            return 0; // the menu opens when the key comes up
+        if ((wParam == VK_DOWN || wParam == VK_UP || wParam == VK_NEXT || wParam == VK_PRIOR ||
+             wParam == VK_HOME || wParam == VK_END) &&
             !TreeView_GetSelection(hwnd)) {
-            // With nothing selected the control ignores these keys; start at the top.
-            TreeView_SelectItem(hwnd, TreeView_GetFirstVisible(hwnd));
+            // With nothing selected the control ignores these keys; move as from a caret
+            // before the first visible node.
+            if (HTREEITEM target = StartingNode(hwnd, static_cast<UINT>(wParam)))
+                TreeView_SelectItem(hwnd, target);
             return 0;
         }
         if (wParam == VK_TAB) {
             FocusNextTabStop(hwnd, GetKeyState(VK_SHIFT) < 0);
+            return 0;
+        }
+        break;
+    case WM_GETOBJECT: {
+        qvl::AccessibleView view{"Devices", ROLE_SYSTEM_OUTLINE, 0, {}};
+        AddNodes(hwnd, TreeView_GetRoot(hwnd), view);
+        if (LRESULT answer = qvl::AnswerGetObject(hwnd, wParam, lParam, std::move(view)))
+            return answer;
+        break;
+    }
+    case WM_CONTEXTMENU:
+        if (tree->OnContextMenu) {
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (lParam == -1)
+                at = tree->KeyboardMenuPoint();
+            tree->OnContextMenu(at, lParam == -1);
+            return 0;
+        }
+        break;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        // Shift+F10 opens the context menu where the system does not (and F10 up must not
+        // then open the menu bar).
+        if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0 && tree->OnContextMenu) {
+            if (msg == WM_SYSKEYDOWN)
+                SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+        if (wParam == VK_APPS && tree->OnContextMenu) {
+            SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
             return 0;
         }
         break;

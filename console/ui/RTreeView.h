@@ -25,6 +25,11 @@ public:
     bool Focusing = false;
     // Alt with a letter while the tree has the focus; true when the owner used it.
     std::function<bool(char key)> OnMnemonic;
+    // The context menu: a right click (at its point) or Shift+F10 and the Menu key (at the
+    // selected node), in screen coordinates.
+    std::function<void(POINT screen, bool byKeyboard)> OnContextMenu;
+    // Where a menu opened by keyboard goes: below the selected node's text, else the corner.
+    POINT KeyboardMenuPoint() const;
 
     // Moves the focus to the next (or previous) tab stop of the top-level window: our main
     // window is no dialog, so no dialog manager does this for its controls.

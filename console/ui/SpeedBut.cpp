@@ -1,5 +1,9 @@
 #include "SpeedBut.h"
 
+#include <oleacc.h>
+
+#include "accessible.h"
+
 #include "classic.h"
 
 #include <windowsx.h>
@@ -272,6 +276,15 @@ bool TSpeedButtonRollOver::KeyDown(WPARAM key)
 LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_GETOBJECT: {
+        qvl::AccessibleView view{qvl::WithoutMnemonic(CaptionText), ROLE_SYSTEM_PUSHBUTTON,
+                                 Enabled() ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE, {}};
+        if (GetFocus() == hwnd())
+            view.State |= STATE_SYSTEM_FOCUSED;
+        if (LRESULT answer = qvl::AnswerGetObject(hwnd(), wParam, lParam, std::move(view)))
+            return answer;
+        break;
+    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         ButtonDown();

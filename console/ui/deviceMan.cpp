@@ -2,10 +2,14 @@
 
 #include <string>
 
+#include <oleacc.h>
+
+#include "accessible.h"
 #include "classic.h"
 #include "dmPub.h"
 #include "guarded.h"
 #include "model/systemUnit.h"
+#include "shortcuts.h"
 
 namespace {
 
@@ -30,30 +34,84 @@ void Enable(const TfrmPageBase &page, int index, bool enabled)
 // Space or Enter press (the control does both); Tab leaves it.
 LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
 
+// The next enabled button from `from` (exclusive) in one direction, or -1.
+int NextEnabledButton(HWND bar, int from, bool backwards)
+{
+    const int count = static_cast<int>(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = backwards ? from - 1 : from + 1; i >= 0 && i < count; i += backwards ? -1 : 1) {
+        TBBUTTON button{};
+        SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if (!(button.fsStyle & BTNS_SEP) && (button.fsState & TBSTATE_ENABLED))
+            return i;
+    }
+    return -1;
+}
+
+// The buttons for screen readers: their texts, enabled state and the keyboard's button.
+qvl::AccessibleView ToolBarView(HWND bar)
+{
+    qvl::AccessibleView view{"Toolbar", ROLE_SYSTEM_TOOLBAR, 0, {}};
+    const int count = static_cast<int>(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0));
+    const int hot = static_cast<int>(SendMessageA(bar, TB_GETHOTITEM, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON button{};
+        SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if (button.fsStyle & BTNS_SEP)
+            continue;
+        char text[64] = "";
+        SendMessageA(bar, TB_GETBUTTONTEXTA, button.idCommand, reinterpret_cast<LPARAM>(text));
+        qvl::AccessiblePart part{text, ROLE_SYSTEM_PUSHBUTTON, 0, {}};
+        if (!(button.fsState & TBSTATE_ENABLED))
+            part.State |= STATE_SYSTEM_UNAVAILABLE;
+        else
+            part.State |= STATE_SYSTEM_FOCUSABLE;
+        if (i == hot)
+            part.State |= STATE_SYSTEM_HOTTRACKED | (GetFocus() == bar ? STATE_SYSTEM_FOCUSED : 0);
+        SendMessageA(bar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&part.Place));
+        view.Parts.push_back(part);
+    }
+    return view;
+}
+
 LRESULT ToolBarKeysUnguarded(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_GETOBJECT:
+        if (LRESULT answer = qvl::AnswerGetObject(bar, wParam, lParam, ToolBarView(bar)))
+            return answer;
+        break;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
-    case WM_SETFOCUS:
-        if (SendMessageA(bar, TB_GETHOTITEM, 0, 0) < 0) {
+    case WM_SETFOCUS: {
+        // Each button is a tab stop: Tab comes to the first enabled one, Shift+Tab to the last
+        // (after the control's own handling, which may pick a hot button of its own).
+        const bool hadHot = SendMessageA(bar, TB_GETHOTITEM, 0, 0) >= 0;
+        const LRESULT result = qvl::DefSubclass(bar, msg, wParam, lParam);
+        if (!hadHot) {
+            const bool backwards = GetKeyState(VK_SHIFT) < 0;
             const int count = static_cast<int>(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0));
-            for (int i = 0; i < count; ++i) {
-                TBBUTTON button{};
-                SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
-                if (!(button.fsStyle & BTNS_SEP) && (button.fsState & TBSTATE_ENABLED)) {
-                    SendMessageA(bar, TB_SETHOTITEM, i, 0);
-                    break;
-                }
-            }
+            const int first = NextEnabledButton(bar, backwards ? count : -1, backwards);
+            if (first >= 0)
+                SendMessageA(bar, TB_SETHOTITEM, first, 0);
         }
-        break;
+        InvalidateRect(bar, nullptr, FALSE); // the focus rectangle
+        return result;
+    }
     case WM_KILLFOCUS:
         SendMessageA(bar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+        InvalidateRect(bar, nullptr, FALSE);
         break;
     case WM_KEYDOWN:
         if (wParam == VK_TAB) {
-            TRTreeView::FocusNextTabStop(bar, GetKeyState(VK_SHIFT) < 0);
+            const bool backwards = GetKeyState(VK_SHIFT) < 0;
+            const int hot = static_cast<int>(SendMessageA(bar, TB_GETHOTITEM, 0, 0));
+            const int next = hot < 0 ? -1 : NextEnabledButton(bar, hot, backwards);
+            if (next >= 0) {
+                SendMessageA(bar, TB_SETHOTITEM, next, 0);
+                InvalidateRect(bar, nullptr, FALSE);
+            } else {
+                TRTreeView::FocusNextTabStop(bar, backwards);
+            }
             return 0;
         }
         break;
@@ -87,6 +145,8 @@ TfrmDeviceMan::TfrmDeviceMan(qvl::Window &owner, TPageHost &host) : TfrmPageBase
     DeviceView = std::make_unique<TfrmDeviceView>(*this, host);
     DeviceView->SetViewKind(0);
     ShowWindow(DeviceView->hwnd(), SW_SHOWNA);
+    if (DeviceView->TreeView)
+        DeviceView->TreeView->OnContextMenu = [this](POINT at, bool byKeyboard) { ShowContextMenu(at, byKeyboard); };
     Layout();
     UpdateActions(false);
 }
@@ -96,6 +156,7 @@ TfrmDeviceMan::~TfrmDeviceMan()
     // The menu items stay with the main window; they must not call into a page that is gone.
     for (int i = 0; i < MenuItemCount; ++i)
         if (MenuItems[i]) {
+            qvl::Shortcuts::Application().Remove(MenuItems[i]->Id());
             MenuItems[i]->OnClick = nullptr;
             MenuItems[i]->OnEnabledChanged = nullptr;
         }
@@ -156,6 +217,11 @@ void TfrmDeviceMan::InitPage(TPageHost *host)
     MenuItems[ItemAdvanced]->SetVisible(false);
     MenuItems[ItemUnplug]->InsertInto(host->FileMenu(), 0);
     MenuItems[ItemRescan]->InsertInto(host->FileMenu(), 0);
+    // Mnemonics and shortcut keys in menus; the caption stays the command's name (hints).
+    MenuItems[ItemRescan]->SetMenuText("&Rescan Devices\tF5");
+    MenuItems[ItemUnplug]->SetMenuText("&Unplug\tDel");
+    qvl::Shortcuts::Application().Add(VK_F5, MenuItems[ItemRescan]->Id());
+    qvl::Shortcuts::Application().Add(VK_DELETE, MenuItems[ItemUnplug]->Id());
     // The buttons follow their items.
     MenuItems[ItemRescan]->OnEnabledChanged = [this](bool) { EnableButton(ItemRescan); };
     MenuItems[ItemUnplug]->OnEnabledChanged = [this](bool) { EnableButton(ItemUnplug); };
@@ -246,6 +312,23 @@ void TfrmDeviceMan::UnplugClick()
     qvl::ShowMessageBox(hwnd(), text, removed ? qvl::BoxKind::Information : qvl::BoxKind::Warning);
 }
 
+void TfrmDeviceMan::ShowContextMenu(POINT screen, bool byKeyboard)
+{
+    TRTreeView *tree = DeviceView ? DeviceView->TreeView.get() : nullptr;
+    if (!tree)
+        return;
+    POINT client = screen;
+    ScreenToClient(tree->Handle(), &client);
+    // On a node only: the one a right click hit (and selected), or the selected one.
+    if (!(byKeyboard ? tree->Selected() : tree->HitTest(client)))
+        return;
+    const qvl::MenuItem *unplug = Item(*this, ItemUnplug), *rescan = Item(*this, ItemRescan);
+    if (!unplug || !rescan)
+        return;
+    if (const qvl::MenuItem *chosen = qvl::TrackCommandMenu(qvl::RootWindow(hwnd()), screen, {unplug, rescan}))
+        chosen->Click();
+}
+
 void TfrmDeviceMan::Layout()
 {
     RECT client;
@@ -321,6 +404,13 @@ LRESULT TfrmDeviceMan::DrawToolBarEdge(const NMCUSTOMDRAW &draw) const
         RECT r;
         GetClientRect(ToolBar1, &r);
         DrawEdge(draw.hdc, &r, EDGE_ETCHED, BF_RECT); // edge lines on all four sides
+        // The keyboard's button, while the toolbar has the focus.
+        const int hot = static_cast<int>(SendMessageA(ToolBar1, TB_GETHOTITEM, 0, 0));
+        if (GetFocus() == ToolBar1 && hot >= 0 &&
+            SendMessageA(ToolBar1, TB_GETITEMRECT, hot, reinterpret_cast<LPARAM>(&r))) {
+            InflateRect(&r, -3, -3);
+            DrawFocusRect(draw.hdc, &r);
+        }
     }
     return CDRF_DODEFAULT;
 }

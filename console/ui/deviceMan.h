@@ -31,6 +31,8 @@ public:
 
     void RescanClick();
     void UnplugClick();
+    // The tree's context menu: Unplug and Rescan Devices, enabled as the toolbar's.
+    void ShowContextMenu(POINT screen, bool byKeyboard);
 
     HWND ToolBar1 = nullptr; // owned by this page's window (a child control)
     UINT RescanBtn = 0;      // toolbar command ids: those of menu items 0 and 3

@@ -5,6 +5,7 @@ target_sources(qvlconsole PRIVATE
   ui/pageBase.cpp
   ui/serverMan.cpp
   ui/MainUnit.cpp
+  ui/trayHealth.cpp
   ui/AboutForm.cpp
   ui/jpegPicture.cpp
   ui/program.cpp)

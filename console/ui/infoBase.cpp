@@ -1,5 +1,11 @@
 #include "infoBase.h"
 
+#include <oleacc.h>
+
+#include <algorithm>
+
+#include "accessible.h"
+
 #include "classic.h"
 
 namespace {
@@ -118,6 +124,21 @@ LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETOBJECT: {
+        // The title names the panel; each visible row reads "name: value".
+        qvl::AccessibleView view{TitleText, ROLE_SYSTEM_PANE, 0, {}};
+        for (int r = 0; r < MaxRows; ++r) {
+            const TLabel &name = Labels[2 * r], &value = Labels[2 * r + 1];
+            if (!name.Visible)
+                continue;
+            RECT place{name.Left, name.Top, value.Left + value.Width, std::max(name.Top + name.Height, value.Top + value.Height)};
+            view.Parts.push_back(
+                qvl::AccessiblePart{name.Caption + ": " + value.Caption, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, place});
+        }
+        if (LRESULT answer = qvl::AnswerGetObject(hwnd(), wParam, lParam, std::move(view)))
+            return answer;
+        return Window::HandleMessage(msg, wParam, lParam);
+    }
     case WM_PRINTCLIENT: {
         // Children that draw our surface under themselves ask for it this way.
         RECT client;

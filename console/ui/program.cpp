@@ -6,6 +6,7 @@
 #include "MainUnit.h"
 #include "dmPub.h"
 #include "qvlclient.h"
+#include "shortcuts.h"
 #include "win/handle.h"
 
 const char *const InstanceMutexName = "qvl_storage_management_software_mutex";
@@ -33,6 +34,8 @@ void RunMessageLoop()
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TMainForm::AppMessage(msg);
+        if (qvl::Shortcuts::Application().Translate(msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -55,6 +58,7 @@ int RunConsole(const char *firstArgument, PageClass page)
     auto module = std::make_unique<Tdm>();
     dm = module.get();
     main->PageToCreate = page;
+    qvl::Shortcuts::Application().SetWindow(main->hwnd());
 
     int exitCode = 0;
     LibInfo info{};
@@ -79,6 +83,7 @@ int RunConsole(const char *firstArgument, PageClass page)
         main->SetTrayIcon(NIM_DELETE);
     // Exit leaves the server manager to this point, when no handler can still be running.
     main->ServerMan.reset();
+    qvl::Shortcuts::Application().SetWindow(nullptr);
     main.reset();
     dm = nullptr;
     return exitCode;

@@ -57,7 +57,7 @@ disk id=0x301 controller=0 channel=0 position=0 capacity=78165360 mode=13 model=
 TEST(DeviceManPage, FileMenuReadsRescanUnplugSeparatorExit)
 {
     Console c;
-    EXPECT_EQ(c.FileMenu(), (std::vector<std::string>{"Rescan Devices", "Unplug", "-", "E&xit"}));
+    EXPECT_EQ(c.FileMenu(), (std::vector<std::string>{"&Rescan Devices\tF5", "&Unplug\tDel", "-", "E&xit"}));
     // Four items of the page; the two hidden ones are in no menu.
     ASSERT_EQ(c.Page().MenuItemCount, 4);
     EXPECT_FALSE(c.Page().MenuItems[1]->Visible());

@@ -197,10 +197,19 @@ public:
     {
         const LPARAM pos = MAKELPARAM(at.x, at.y);
         PostMessageA(Tree(), WM_RBUTTONUP, 0, pos);
+        PostMessageA(Tree(), WM_KEYDOWN, VK_ESCAPE, 0); // closes the context menu a node opens
         SendMessageA(Tree(), WM_RBUTTONDOWN, MK_RBUTTON, pos);
         Pump();
     }
 
+    static std::string Readable(const std::string &text)
+    {
+        std::string out;
+        for (char ch : text.substr(0, text.find('\t')))
+            if (ch != '&')
+                out += ch;
+        return out;
+    }
     // Captions of the File menu, in order ("-" for a separator).
     std::vector<std::string> FileMenu() const
     {
@@ -217,12 +226,13 @@ public:
         }
         return out;
     }
-    // Whether the File menu shows the item with this caption enabled.
+    // Whether the File menu shows the item with this caption enabled (the caption as read:
+    // without its mnemonic and shortcut key).
     bool MenuEnabled(const std::string &caption) const
     {
         const auto captions = FileMenu();
         for (size_t i = 0; i < captions.size(); ++i)
-            if (captions[i] == caption)
+            if (Readable(captions[i]) == caption)
                 return !(GetMenuState(main->menuFile, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED));
         ADD_FAILURE() << "no menu item " << caption;
         return false;

@@ -139,7 +139,13 @@ void MenuItem::SetCaption(const std::string &caption)
     caption_ = caption;
     if (placed_)
         ModifyMenuA(menu_, id_, MF_BYCOMMAND | MF_STRING | (enabled_ ? MF_ENABLED : MF_GRAYED), id_,
-                    caption_.c_str());
+                    MenuText().c_str());
+}
+
+void MenuItem::SetMenuText(const std::string &text)
+{
+    menuText_ = text;
+    SetCaption(caption_);
 }
 
 void MenuItem::SetEnabled(bool enabled)
@@ -175,7 +181,7 @@ void MenuItem::InsertInto(HMENU menu, UINT position)
 void MenuItem::Show()
 {
     UINT flags = MF_BYPOSITION | (caption_ == "-" ? MF_SEPARATOR : MF_STRING) | (enabled_ ? MF_ENABLED : MF_GRAYED);
-    placed_ = InsertMenuA(menu_, position_, flags, id_, caption_.c_str()) != FALSE;
+    placed_ = InsertMenuA(menu_, position_, flags, id_, MenuText().c_str()) != FALSE;
 }
 
 namespace {

@@ -76,6 +76,10 @@ public:
     UINT Id() const { return id_; }
     const std::string &Caption() const { return caption_; }
     void SetCaption(const std::string &caption);
+    // What a menu shows: the caption with its mnemonic and, after a tab, its shortcut key
+    // ("&Rescan Devices\tF5"). Until set, the caption itself.
+    const std::string &MenuText() const { return menuText_.empty() ? caption_ : menuText_; }
+    void SetMenuText(const std::string &text);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
     bool Visible() const { return visible_; }
@@ -95,6 +99,7 @@ private:
     void Show();
     UINT id_;
     std::string caption_;
+    std::string menuText_;
     bool enabled_ = true;
     bool visible_ = true;
     HMENU menu_ = nullptr; // not owned

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# End to end with the keyboard only (no mouse): the real qvlswap.exe under Wine and Xvfb with the
+# demo system. Home and Down select the disk in the drive rack, Del unplugs it; after qvlsim plug,
+# F5 rescans and End reaches the new disk, Shift+F10 opens the tree's context menu and U unplugs
+# it; Alt+F, X exits.
+# Run: QVL_BUILD=build bash tests/page/e2e_keyboard.sh   (after a build)
+set -euo pipefail
+export QVL_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$QVL_ROOT/scripts/wine-env.sh"
+bin="$QVL_BUILD/bin"
+out="$QVL_BUILD/e2e"
+mkdir -p "$out"
+export QVLDEV_INSTANCE=e2e_keyboard QVLDEV_SCENARIO=
+
+fail() { echo "e2e_keyboard: $*" >&2; import -window root "$out/e2e_keyboard_failed.png" 2>/dev/null || true; exit 1; }
+for f in qvlswap.exe qvlsim.exe qvlclient.dll qvldev.dll; do
+  [ -f "$bin/$f" ] || fail "$bin/$f is missing: build first"
+done
+probe_exe="$QVL_BUILD/tests/page/e2e_probe.exe"
+[ -f "$probe_exe" ] || fail "$probe_exe is missing: build first"
+
+console_pid=
+own_session=
+cleanup() {
+  if [ -n "$console_pid" ] && kill -0 "$console_pid" 2>/dev/null; then kill "$console_pid" 2>/dev/null || true; fi
+  if [ -n "$own_session" ]; then qvl_stop; fi
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  own_session=1
+  qvl_xvfb_start
+  qvl_wine_start
+fi
+
+qvlsim() { (cd "$bin" && wine ./qvlsim.exe "$@"); }
+# What the console shows: "selected" (the tree's selection, "Controller 1/Channel 1/MODEL") or
+# "panel-title" (a digest of the information panel's title strip).
+probe() { wine "$probe_exe" "$1" </dev/null 2>/dev/null | tr -d '\r'; }
+# The first window whose title is exactly $1, within about 15 s.
+wait_window() {
+  local id
+  for _ in $(seq 150); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+gone_window() {
+  for _ in $(seq 100); do
+    xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# The result box of an unplug, closed with Enter; $1 says which unplug it was.
+accept_box() {
+  local box
+  box=$(wait_window "Information") || fail "no Information box after $1"
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
+  xdotool key Return
+  gone_window "Information" || fail "the Information box did not close after $1"
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  sleep 0.3
+}
+
+qvlsim reset >/dev/null || fail "qvlsim reset failed"
+qvlsim show | grep -q '^disk id=0x115 ' || fail "the demo system has no disk 0x115"
+
+(cd "$bin" && exec wine ./qvlswap.exe) </dev/null >/dev/null 2>&1 &
+console_pid=$!
+main=$(wait_window "Quorvel Hot-Swap Utility") || fail "no main window"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+# Keys typed before the window has the X input focus are lost: wait until it has it.
+for _ in $(seq 50); do [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main" ] && break; sleep 0.1; done
+sleep 1
+
+# The tree has the focus and nothing selected: Home selects the system (pressed again until the
+# console, slow to start on a busy machine, has taken it), then 15 x Down the rack disk.
+homed=
+for _ in $(seq 30); do
+  xdotool key --clearmodifiers Home
+  sleep 0.5
+  probe selected >/dev/null 2>&1 && { homed=1; break; }
+done
+[ -n "$homed" ] || fail "Home selected nothing"
+for _ in $(seq 15); do xdotool key Down; sleep 0.05; done
+sleep 0.3
+selected=$(probe selected || true)
+[ "$selected" = "Controller 2/Channel 3/QVD-6120 ATA DISK" ] || fail "the rack disk is not selected (the tree has '$selected')"
+xdotool key Delete
+accept_box "Del"
+if qvlsim show | grep -q '^disk id=0x115 '; then fail "disk 0x115 is still in the system after Del"; fi
+
+# A new disk, found by F5; End selects it (the last node: controller 2, channel 4, slave).
+new_id=$(qvlsim plug controller=1 channel=3 position=1 model='"QVD-9000 PLUGGED"' | tr -d '\r' | tail -1)
+[ -n "$new_id" ] || fail "qvlsim plug gave no identifier"
+xdotool key F5
+sleep 1
+xdotool key End
+sleep 0.3
+selected=$(probe selected || true)
+[ "$selected" = "Controller 2/Channel 4/QVD-9000 PLUGGED" ] || fail "F5 and End did not reach the plugged disk (the tree has '$selected')"
+
+# Shift+F10: the context menu; U chooses its Unplug.
+xdotool key shift+F10
+sleep 0.5
+import -window root "$out/e2e_keyboard_menu.png" || true
+xdotool key u
+accept_box "the context menu's Unplug"
+if qvlsim show | grep -qi "^disk id=$new_id "; then fail "the plugged disk $new_id was not unplugged"; fi
+
+# Exit from the File menu by its mnemonics.
+xdotool key alt+f x
+for _ in $(seq 100); do kill -0 "$console_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$console_pid" 2>/dev/null && fail "the console did not end after Exit"
+console_pid=
+echo "e2e_keyboard: ok"
