@@ -5,54 +5,9 @@
 # it; Alt+F, X exits.
 # Run: QVL_BUILD=build bash tests/page/e2e_keyboard.sh   (after a build)
 set -euo pipefail
-export QVL_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-. "$QVL_ROOT/scripts/wine-env.sh"
-bin="$QVL_BUILD/bin"
-out="$QVL_BUILD/e2e"
-mkdir -p "$out"
-export QVLDEV_INSTANCE=e2e_keyboard QVLDEV_SCENARIO=
-
+E2E_NAME=e2e_keyboard
 fail() { echo "e2e_keyboard: $*" >&2; import -window root "$out/e2e_keyboard_failed.png" 2>/dev/null || true; exit 1; }
-for f in qvlswap.exe qvlsim.exe qvlclient.dll qvldev.dll; do
-  [ -f "$bin/$f" ] || fail "$bin/$f is missing: build first"
-done
-probe_exe="$QVL_BUILD/tests/page/e2e_probe.exe"
-[ -f "$probe_exe" ] || fail "$probe_exe is missing: build first"
-
-console_pid=
-own_session=
-cleanup() {
-  if [ -n "$console_pid" ] && kill -0 "$console_pid" 2>/dev/null; then kill "$console_pid" 2>/dev/null || true; fi
-  if [ -n "$own_session" ]; then qvl_stop; fi
-}
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  own_session=1
-  qvl_xvfb_start
-  qvl_wine_start
-fi
-
-qvlsim() { (cd "$bin" && wine ./qvlsim.exe "$@"); }
-# What the console shows: "selected" (the tree's selection, "Controller 1/Channel 1/MODEL") or
-# "panel-title" (a digest of the information panel's title strip).
-probe() { wine "$probe_exe" "$1" </dev/null 2>/dev/null | tr -d '\r'; }
-# The first window whose title is exactly $1, within about 15 s.
-wait_window() {
-  local id
-  for _ in $(seq 150); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) || true
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-gone_window() {
-  for _ in $(seq 100); do
-    xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
+. "$(dirname "$0")/e2eCommon.sh"
 
 # The result box of an unplug, closed with Enter; $1 says which unplug it was.
 accept_box() {

@@ -5,56 +5,9 @@
 # with the disk selected and of the result box land in $QVL_BUILD/e2e/.
 # Run: QVL_BUILD=build-page bash tests/page/e2e_unplug.sh   (after a build)
 set -euo pipefail
-export QVL_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-. "$QVL_ROOT/scripts/wine-env.sh"
-bin="$QVL_BUILD/bin"
-out="$QVL_BUILD/e2e"
-mkdir -p "$out"
-export QVLDEV_INSTANCE=e2e_unplug QVLDEV_SCENARIO=
-
+E2E_NAME=e2e_unplug
 fail() { echo "e2e_unplug: $*" >&2; exit 1; }
-for f in qvlswap.exe qvlsim.exe qvlclient.dll qvldev.dll; do
-  [ -f "$bin/$f" ] || fail "$bin/$f is missing: build first"
-done
-probe_exe="$QVL_BUILD/tests/page/e2e_probe.exe"
-[ -f "$probe_exe" ] || fail "$probe_exe is missing: build first"
-
-# Under the test script the display and the wineserver are there already and stay for the
-# other tests; run alone, this script brings up its own and stops them again.
-console_pid=
-own_session=
-cleanup() {
-  if [ -n "$console_pid" ] && kill -0 "$console_pid" 2>/dev/null; then kill "$console_pid" 2>/dev/null || true; fi
-  if [ -n "$own_session" ]; then qvl_stop; fi
-}
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  own_session=1
-  qvl_xvfb_start
-  qvl_wine_start
-fi
-
-qvlsim() { (cd "$bin" && wine ./qvlsim.exe "$@"); }
-# What the console shows: "selected" (the tree's selection, "Controller 1/Channel 1/MODEL") or
-# "panel-title" (a digest of the information panel's title strip).
-probe() { wine "$probe_exe" "$1" </dev/null 2>/dev/null | tr -d '\r'; }
-# The first window whose title is exactly $1, within about a minute (slow under emulation).
-wait_window() {
-  local id
-  for _ in $(seq 600); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) || true
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-gone_window() {
-  for _ in $(seq 100); do
-    xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
+. "$(dirname "$0")/e2eCommon.sh"
 
 qvlsim reset >/dev/null || fail "qvlsim reset failed"
 qvlsim show | grep -q '^disk id=0x115 ' || fail "the demo system has no disk 0x115"

@@ -1,0 +1,51 @@
+# Sourced by the end-to-end scripts after they set E2E_NAME (and define fail): the Wine session,
+# the folders and the helpers that drive the real console from outside.
+export QVL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$QVL_ROOT/scripts/wine-env.sh"
+bin="$QVL_BUILD/bin"
+out="$QVL_BUILD/e2e"
+mkdir -p "$out"
+export QVLDEV_INSTANCE=$E2E_NAME QVLDEV_SCENARIO=
+
+for f in qvlswap.exe qvlsim.exe qvlclient.dll qvldev.dll; do
+  [ -f "$bin/$f" ] || fail "$bin/$f is missing: build first"
+done
+probe_exe="$QVL_BUILD/tests/page/e2e_probe.exe"
+[ -f "$probe_exe" ] || fail "$probe_exe is missing: build first"
+
+# Under the test script the display and the wineserver are there already and stay for the
+# other tests; run alone, a script brings up its own and stops them again.
+console_pid=
+own_session=
+cleanup() {
+  if [ -n "$console_pid" ] && kill -0 "$console_pid" 2>/dev/null; then kill "$console_pid" 2>/dev/null || true; fi
+  if [ -n "$own_session" ]; then qvl_stop; fi
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  own_session=1
+  qvl_xvfb_start
+  qvl_wine_start
+fi
+
+qvlsim() { (cd "$bin" && wine ./qvlsim.exe "$@"); }
+# What the console shows: "selected" (the tree's selection, "Controller 1/Channel 1/MODEL") or
+# "panel-title" (a digest of the information panel's title strip).
+probe() { wine "$probe_exe" "$1" </dev/null 2>/dev/null | tr -d '\r'; }
+# The first window whose title is exactly $1, within about a minute (slow under emulation).
+wait_window() {
+  local id
+  for _ in $(seq 600); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+gone_window() {
+  for _ in $(seq 100); do
+    xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
