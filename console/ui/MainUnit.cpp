@@ -8,6 +8,7 @@
 #include "appDir.h"
 #include "jpegPicture.h"
 #include "resource.h"
+#include "timeline.h"
 
 const char *const ApplicationTitle = "Quorvel Hot-Swap Utility";
 const char *const TrayTip = "Quorvel Storage Management Software Console";
@@ -43,7 +44,9 @@ TMainForm::TMainForm() : BeepTimer(1000, [this] { BeepTimerTimer(); })
     menuFile = GetSubMenu(MainMenu, 0);
     SysTrayMenu.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAYMENU)));
     Font = qvl::MakeFont(-11);
+    qvl::timeline::Mark("menus and font");
     backImage = LoadJpegResource(instance, IDR_BACKIMAGE);
+    qvl::timeline::Mark("background picture");
     TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 
     const int width = 599, height = 422;

@@ -7,7 +7,8 @@ target_sources(qvlconsole PRIVATE
   ui/MainUnit.cpp
   ui/AboutForm.cpp
   ui/jpegPicture.cpp
-  ui/program.cpp)
+  ui/program.cpp
+  ui/timeline.cpp)
 target_include_directories(qvlconsole PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/ui ${CMAKE_CURRENT_SOURCE_DIR}/res)
 target_link_libraries(qvlconsole PUBLIC libjpeg-turbo::jpeg-static shell32 ole32 uuid)
 
