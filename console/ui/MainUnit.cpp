@@ -139,17 +139,27 @@ void TMainForm::CloseDialogs()
 
 bool TMainForm::CheckBrowser()
 {
+    // COM is loaded for this question only: start-up does not pay for it.
     bool ok = false;
-    HRESULT init = CoInitialize(nullptr);
-    IUnknown *browser = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WebBrowserControl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                   reinterpret_cast<void **>(&browser))) &&
-        browser) {
-        browser->Release();
-        ok = true;
+    qvl::Library ole(LoadLibraryA("ole32.dll"));
+    const auto init = reinterpret_cast<decltype(&CoInitialize)>(
+        reinterpret_cast<void *>(ole ? GetProcAddress(ole.get(), "CoInitialize") : nullptr));
+    const auto create = reinterpret_cast<decltype(&CoCreateInstance)>(
+        reinterpret_cast<void *>(ole ? GetProcAddress(ole.get(), "CoCreateInstance") : nullptr));
+    const auto uninit = reinterpret_cast<decltype(&CoUninitialize)>(
+        reinterpret_cast<void *>(ole ? GetProcAddress(ole.get(), "CoUninitialize") : nullptr));
+    if (init && create && uninit) {
+        const HRESULT initialised = init(nullptr);
+        IUnknown *browser = nullptr;
+        if (SUCCEEDED(create(CLSID_WebBrowserControl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                             reinterpret_cast<void **>(&browser))) &&
+            browser) {
+            browser->Release();
+            ok = true;
+        }
+        if (SUCCEEDED(initialised))
+            uninit();
     }
-    if (SUCCEEDED(init))
-        CoUninitialize();
     if (!ok)
         qvl::ShowMessageBox(hwnd(), "You must install IE3.0 or later to view help contents.", qvl::BoxKind::Error);
     return ok;
