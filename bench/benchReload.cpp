@@ -6,7 +6,8 @@
 // Prints "reload_ms TREE MODEL REPAINT PAGE PANEL": median per-cycle time of Reload() with the
 // tree rebuild, of the model alone (no page refresh), of Reload() followed by a full repaint,
 // and, to tell where the time goes, of the page refresh alone and of the information panel's
-// system view alone.
+// system view alone; then "repaint_ms WINDOW TREE PANEL": a full repaint of the unchanged
+// window, of the tree alone and of the information panel alone (with its button).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -28,7 +29,9 @@ int g_batches = 0;
 int g_cycles = 0;
 bool g_done = false;
 bool g_ok = false;
-std::vector<double> g_tree, g_model, g_repaint, g_page, g_panel;
+std::vector<double> g_tree, g_model, g_repaint, g_page, g_panel, g_paintAll, g_paintTree, g_paintPanel;
+
+void Redraw(HWND w) { RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
 
 double Batch(const std::function<void()> &cycle)
 {
@@ -63,6 +66,10 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
                 }));
                 g_page.push_back(Batch([] { MainForm->RefreshCurrentPage(); }));
                 g_panel.push_back(Batch([system, page] { page->DeviceView->InfoPanel->ShowObject(system, nullptr); }));
+                HWND tree = page->DeviceView->TreeView->Handle(), panel = page->DeviceView->InfoPanel->hwnd();
+                g_paintAll.push_back(Batch([main] { Redraw(main); }));
+                g_paintTree.push_back(Batch([tree] { Redraw(tree); }));
+                g_paintPanel.push_back(Batch([panel] { Redraw(panel); }));
             }
             g_ok = true;
         }
@@ -101,5 +108,6 @@ int main(int argc, char **argv)
     using qvlbench::Median;
     std::printf("reload_ms %.3f %.3f %.3f %.3f %.3f\n", Median(g_tree), Median(g_model), Median(g_repaint),
                 Median(g_page), Median(g_panel));
+    std::printf("repaint_ms %.3f %.3f %.3f\n", Median(g_paintAll), Median(g_paintTree), Median(g_paintPanel));
     return 0;
 }

@@ -4,13 +4,21 @@
 //
 //   bench_start RUNS CONSOLE.exe FLOOR.exe
 // Prints one line per figure: "startup_ms CONSOLE FLOOR", "private_kb ...", "peak_kb ...",
-// "working_kb ...".
+// "working_kb ...", "modules CONSOLE FLOOR" (DLLs loaded once started); then the console's
+// start-up timeline, one "timeline MS MOMENT [+DLL...]" line per moment (median ms after
+// CreateProcess; the DLLs of a watched set first seen at that moment), and "extra_dll NAME" for
+// each DLL the console has loaded that the window-only program has not. The console writes the
+// timeline to the file named by QVL_TIMELINE, which is set for its starts only.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,7 +36,59 @@ struct Sample {
     double privateKb = 0;
     double peakKb = 0;
     double workingKb = 0;
+    std::set<std::string> modules;
+    // Moment -> ms after CreateProcess, in the order written, with the DLLs first seen there.
+    std::vector<std::pair<std::string, double>> timeline;
+    std::map<std::string, std::string> timelineDlls;
 };
+
+std::string TimelineFile()
+{
+    char dir[MAX_PATH] = "";
+    GetTempPathA(sizeof dir, dir);
+    return std::string(dir) + "qvl-bench-timeline.txt";
+}
+
+std::set<std::string> Modules(HANDLE process)
+{
+    std::set<std::string> names;
+    HMODULE modules[256];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes))
+        return names;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 256; ++i) {
+        char name[MAX_PATH] = "";
+        if (GetModuleBaseNameA(process, modules[i], name, sizeof name)) {
+            std::string lower = name;
+            for (char &c : lower)
+                c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+            names.insert(lower);
+        }
+    }
+    return names;
+}
+
+// "COUNT MOMENT WORDS [+DLL...]" lines; the moment is every word up to the first "+".
+void ReadTimeline(long long start, Sample &out)
+{
+    std::ifstream in(TimelineFile());
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        long long count = 0;
+        if (!(words >> count))
+            continue;
+        std::string word, moment, dlls;
+        while (words >> word) {
+            if (word[0] == '+')
+                dlls += " " + word;
+            else
+                moment += (moment.empty() ? "" : "_") + word;
+        }
+        out.timeline.emplace_back(moment, qvlbench::CountToMs(count - start));
+        out.timelineDlls[moment] = dlls;
+    }
+}
 
 struct Find {
     DWORD pid;
@@ -88,6 +148,9 @@ bool RunOnce(const std::string &program, bool console, Sample &out)
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
 
+    SetEnvironmentVariableA("QVL_TIMELINE", console ? TimelineFile().c_str() : nullptr);
+    DeleteFileA(TimelineFile().c_str());
+    const long long start = qvlbench::NowCount();
     const double t0 = qvlbench::NowMs();
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
@@ -122,6 +185,7 @@ bool RunOnce(const std::string &program, bool console, Sample &out)
             out.peakKb = pmc.PeakPagefileUsage / 1024.0;
             out.workingKb = pmc.WorkingSetSize / 1024.0;
         }
+        out.modules = Modules(pi.hProcess);
         if (console)
             PostMessageA(find.found, WM_COMMAND, ConsoleExitCommand, 0);
         else
@@ -137,6 +201,8 @@ bool RunOnce(const std::string &program, bool console, Sample &out)
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    if (console && ready)
+        ReadTimeline(start, out);
     return ready;
 }
 
@@ -157,7 +223,11 @@ int main(int argc, char **argv)
     if (!RunOnce(floor, false, warm) || !RunOnce(console, true, warm))
         return 1;
 
-    std::vector<double> cStart, cPrivate, cPeak, cWorking, fStart, fPrivate, fPeak, fWorking;
+    std::vector<double> cStart, cPrivate, cPeak, cWorking, fStart, fPrivate, fPeak, fWorking, cModules, fModules;
+    std::vector<std::string> moments;
+    std::map<std::string, std::vector<double>> momentMs;
+    std::map<std::string, std::string> momentDlls;
+    std::set<std::string> extra;
     for (int i = 0; i < runs; ++i) {
         // Alternating, so that drift of the machine touches both alike.
         Sample f, c;
@@ -171,11 +241,27 @@ int main(int argc, char **argv)
         cPrivate.push_back(c.privateKb);
         cPeak.push_back(c.peakKb);
         cWorking.push_back(c.workingKb);
+        cModules.push_back(static_cast<double>(c.modules.size()));
+        fModules.push_back(static_cast<double>(f.modules.size()));
+        for (const std::string &m : c.modules)
+            if (!f.modules.count(m))
+                extra.insert(m);
+        for (const auto &[moment, ms] : c.timeline) {
+            if (!momentMs.count(moment))
+                moments.push_back(moment);
+            momentMs[moment].push_back(ms);
+            momentDlls[moment] = c.timelineDlls[moment];
+        }
     }
     using qvlbench::Median;
     std::printf("startup_ms %.1f %.1f\n", Median(cStart), Median(fStart));
     std::printf("private_kb %.0f %.0f\n", Median(cPrivate), Median(fPrivate));
     std::printf("peak_kb %.0f %.0f\n", Median(cPeak), Median(fPeak));
     std::printf("working_kb %.0f %.0f\n", Median(cWorking), Median(fWorking));
+    std::printf("modules %.0f %.0f\n", Median(cModules), Median(fModules));
+    for (const std::string &moment : moments)
+        std::printf("timeline %.1f %s%s\n", Median(momentMs[moment]), moment.c_str(), momentDlls[moment].c_str());
+    for (const std::string &name : extra)
+        std::printf("extra_dll %s\n", name.c_str());
     return 0;
 }

@@ -21,6 +21,21 @@ inline double NowMs()
     return static_cast<double>(c.QuadPart) / perMs;
 }
 
+// The raw counter, for readings taken by another process on the same machine.
+inline long long NowCount()
+{
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return c.QuadPart;
+}
+
+inline double CountToMs(long long count)
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(count) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
 inline double Median(std::vector<double> v)
 {
     if (v.empty())

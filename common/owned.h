@@ -72,6 +72,11 @@ struct RegKeyTraits {
 };
 using RegKey = Owned<HKEY, RegKeyTraits>;
 
+struct LibraryTraits {
+    static void Close(HMODULE h) { FreeLibrary(h); }
+};
+using Library = Owned<HMODULE, LibraryTraits>; // a DLL loaded by LoadLibrary
+
 struct GdiObjectTraits {
     static void Close(HGDIOBJ h) { DeleteObject(h); }
 };

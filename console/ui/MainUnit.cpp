@@ -8,6 +8,7 @@
 #include "appDir.h"
 #include "jpegPicture.h"
 #include "resource.h"
+#include "timeline.h"
 
 const char *const ApplicationTitle = "Quorvel Hot-Swap Utility";
 const char *const TrayTip = "Quorvel Storage Management Software Console";
@@ -43,7 +44,9 @@ TMainForm::TMainForm() : BeepTimer(1000, [this] { BeepTimerTimer(); })
     menuFile = GetSubMenu(MainMenu, 0);
     SysTrayMenu.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAYMENU)));
     Font = qvl::MakeFont(-11);
+    qvl::timeline::Mark("menus and font");
     backImage = LoadJpegResource(instance, IDR_BACKIMAGE);
+    qvl::timeline::Mark("background picture");
     TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     qvl::SetBoxWatcher([this](HWND box, bool open) { open ? BoxOpened(box) : RemoveDialog(box); });
 
@@ -181,17 +184,27 @@ void TMainForm::CloseDialogs()
 
 bool TMainForm::CheckBrowser()
 {
+    // COM is loaded for this question only: start-up does not pay for it.
     bool ok = false;
-    HRESULT init = CoInitialize(nullptr);
-    IUnknown *browser = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WebBrowserControl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                   reinterpret_cast<void **>(&browser))) &&
-        browser) {
-        browser->Release();
-        ok = true;
+    qvl::Library ole(LoadLibraryA("ole32.dll"));
+    const auto init = reinterpret_cast<decltype(&CoInitialize)>(
+        reinterpret_cast<void *>(ole ? GetProcAddress(ole.get(), "CoInitialize") : nullptr));
+    const auto create = reinterpret_cast<decltype(&CoCreateInstance)>(
+        reinterpret_cast<void *>(ole ? GetProcAddress(ole.get(), "CoCreateInstance") : nullptr));
+    const auto uninit = reinterpret_cast<decltype(&CoUninitialize)>(
+        reinterpret_cast<void *>(ole ? GetProcAddress(ole.get(), "CoUninitialize") : nullptr));
+    if (init && create && uninit) {
+        const HRESULT initialised = init(nullptr);
+        IUnknown *browser = nullptr;
+        if (SUCCEEDED(create(CLSID_WebBrowserControl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                             reinterpret_cast<void **>(&browser))) &&
+            browser) {
+            browser->Release();
+            ok = true;
+        }
+        if (SUCCEEDED(initialised))
+            uninit();
     }
-    if (SUCCEEDED(init))
-        CoUninitialize();
     if (!ok)
         qvl::ShowMessageBox(hwnd(), "You must install IE3.0 or later to view help contents.", qvl::BoxKind::Error);
     return ok;

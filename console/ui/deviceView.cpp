@@ -129,9 +129,10 @@ void TfrmDeviceView::RefreshPage()
     // one afterwards repaints the tree each time).
     SendMessageA(TreeView->Handle(), WM_SETREDRAW, FALSE, 0);
     ClearTree();
-    ImageList_RemoveAll(Images.get());
+    NextImage = 0;
     if (system)
         BuildDeviceView(*system);
+    DropImagesFrom(NextImage); // the nodes of a larger tree before
     SendMessageA(TreeView->Handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(TreeView->Handle(), nullptr, TRUE);
     // Nothing is selected after a rebuild, even when the tree selected a node on its own.
@@ -167,14 +168,46 @@ HTREEITEM TfrmDeviceView::AddObjectNode(HTREEITEM parent, const TDeviceBase &liv
     return AddNode(parent, live.Name, live.Picture.get(), TServerMan::CloneObject(&live));
 }
 
-HTREEITEM TfrmDeviceView::AddNode(HTREEITEM parent, const std::string &text, HBITMAP picture,
-                                  std::unique_ptr<TDeviceBase> object)
+namespace {
+
+// The size and pixels of a 32-bit DIB section (every picture of the model is one); empty for
+// anything else, which never matches.
+std::vector<DWORD> PicturePixels(HBITMAP picture)
 {
-    HWND tree = TreeView->Handle();
-    // The picture's transparent parts take the tree's background of the moment.
-    COLORREF background = TreeView_GetBkColor(tree);
-    if (background == static_cast<COLORREF>(-1))
-        background = GetSysColor(COLOR_WINDOW);
+    DIBSECTION dib{};
+    if (!picture || GetObjectA(picture, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits ||
+        dib.dsBm.bmBitsPixel != 32 || dib.dsBm.bmWidth <= 0 || dib.dsBm.bmHeight == 0)
+        return {};
+    const size_t count = static_cast<size_t>(dib.dsBm.bmWidth) * (dib.dsBm.bmHeight < 0 ? -dib.dsBm.bmHeight : dib.dsBm.bmHeight);
+    GdiFlush(); // drawing into it is finished
+    std::vector<DWORD> pixels{static_cast<DWORD>(dib.dsBm.bmWidth), static_cast<DWORD>(dib.dsBm.bmHeight)};
+    const auto *bits = static_cast<const DWORD *>(dib.dsBm.bmBits);
+    pixels.insert(pixels.end(), bits, bits + count);
+    return pixels;
+}
+
+} // namespace
+
+void TfrmDeviceView::DropImagesFrom(int first)
+{
+    for (int i = ImageList_GetImageCount(Images.get()) - 1; i >= first; --i)
+        ImageList_Remove(Images.get(), i);
+    if (first < static_cast<int>(ImageSources.size()))
+        ImageSources.resize(first);
+}
+
+int TfrmDeviceView::NodeImage(HBITMAP picture, COLORREF background)
+{
+    const int slot = NextImage++;
+    if (background != ImagesComposedOn) {
+        DropImagesFrom(0);
+        ImagesComposedOn = background;
+    }
+    std::vector<DWORD> pixels = PicturePixels(picture);
+    if (slot < static_cast<int>(ImageSources.size()) && !pixels.empty() && ImageSources[slot] == pixels &&
+        slot < ImageList_GetImageCount(Images.get()))
+        return slot; // the same picture as this node had before
+    DropImagesFrom(slot); // images stay one per node, in node order
     int image = -1;
     if (qvl::Bitmap composed = qvl::CreatePicture(24, 24, background)) {
         const SIZE size = qvl::PictureSize(picture);
@@ -185,6 +218,22 @@ HTREEITEM TfrmDeviceView::AddNode(HTREEITEM parent, const std::string &text, HBI
         }
         image = ImageList_Add(Images.get(), composed.get(), nullptr); // the list copies it
     }
+    if (image == slot)
+        ImageSources.push_back(std::move(pixels));
+    else
+        NextImage = slot; // not added: the next node takes this place, as before
+    return image;
+}
+
+HTREEITEM TfrmDeviceView::AddNode(HTREEITEM parent, const std::string &text, HBITMAP picture,
+                                  std::unique_ptr<TDeviceBase> object)
+{
+    HWND tree = TreeView->Handle();
+    // The picture's transparent parts take the tree's background of the moment.
+    COLORREF background = TreeView_GetBkColor(tree);
+    if (background == static_cast<COLORREF>(-1))
+        background = GetSysColor(COLOR_WINDOW);
+    const int image = NodeImage(picture, background);
 
     TVINSERTSTRUCTA insert{};
     insert.hParent = parent;

@@ -85,8 +85,15 @@ private:
     HTREEITEM AddNode(HTREEITEM parent, const std::string &text, HBITMAP picture,
                       std::unique_ptr<TDeviceBase> object);
     HTREEITEM AddObjectNode(HTREEITEM parent, const TDeviceBase &live);
+    int NodeImage(HBITMAP picture, COLORREF background);
+    void DropImagesFrom(int first);
 
     std::vector<Node> Nodes; // in the order the nodes were added
+    // The pixels each image was composed from, one entry per image: a rebuild keeps an image
+    // whose picture is unchanged instead of composing it again.
+    std::vector<std::vector<DWORD>> ImageSources;
+    COLORREF ImagesComposedOn = CLR_NONE; // the tree background they were composed against
+    int NextImage = 0;                    // the image of the next node of this rebuild
     int SplitX = TreeWidth;
     bool Rebuilding = false; // no change events while nodes come and go
     HTREEITEM ShownItem = nullptr; // the node the panel and the commands were last told of

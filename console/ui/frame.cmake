@@ -8,9 +8,10 @@ target_sources(qvlconsole PRIVATE
   ui/trayHealth.cpp
   ui/AboutForm.cpp
   ui/jpegPicture.cpp
-  ui/program.cpp)
+  ui/program.cpp
+  ui/timeline.cpp)
 target_include_directories(qvlconsole PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/ui ${CMAKE_CURRENT_SOURCE_DIR}/res)
-target_link_libraries(qvlconsole PUBLIC libjpeg-turbo::jpeg-static shell32 ole32 uuid)
+target_link_libraries(qvlconsole PUBLIC libjpeg-turbo::jpeg-static shell32 uuid)
 
 # Pictures kept as readable pixel art, turned into the formats the resource compiler takes.
 set(res ${CMAKE_CURRENT_SOURCE_DIR}/res)

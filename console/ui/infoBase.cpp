@@ -39,12 +39,16 @@ int TfrmInfoBase::ClientHeight() const
 
 void TfrmInfoBase::SetTitle(const std::string &title)
 {
+    if (title == TitleText)
+        return;
     TitleText = title;
     Repaint();
 }
 
 void TfrmInfoBase::SetLabelCaption(TLabel &label, const std::string &caption)
 {
+    if (label.Measured && label.Caption == caption)
+        return; // the same text: the same size, nothing to draw again
     label.Caption = caption;
     HDC dc = GetDC(hwnd());
     SIZE size{0, 0};
@@ -60,6 +64,7 @@ void TfrmInfoBase::SetLabelCaption(TLabel &label, const std::string &caption)
     ReleaseDC(hwnd(), dc);
     label.Width = size.cx;
     label.Height = size.cy;
+    label.Measured = true;
     Repaint();
 }
 
@@ -73,7 +78,7 @@ void TfrmInfoBase::SetDeviceImage(HBITMAP picture)
 void TfrmInfoBase::PaintBackground(HDC dc, const RECT &client)
 {
     RECT below{0, TitleHeight, client.right, client.bottom};
-    const SIZE source = qvl::PictureSize(bkImage.get());
+    const SIZE source = qvl::PictureSize(bkImage);
     const SIZE target{below.right, below.bottom - below.top};
     if (!source.cx || target.cx <= 0 || target.cy <= 0) {
         FillRect(dc, &below, GetSysColorBrush(COLOR_BTNFACE));
@@ -84,7 +89,7 @@ void TfrmInfoBase::PaintBackground(HDC dc, const RECT &client)
         StretchedBk = qvl::CreatePicture(target.cx, target.cy, GetSysColor(COLOR_BTNFACE));
         StretchedSize = target;
         if (StretchedBk) {
-            qvl::BitmapDC from(bkImage.get()), to(StretchedBk.get());
+            qvl::BitmapDC from(bkImage), to(StretchedBk.get());
             SetStretchBltMode(to.get(), COLORONCOLOR);
             StretchBlt(to.get(), 0, 0, target.cx, target.cy, from.get(), 0, 0, source.cx, source.cy, SRCCOPY);
         }

@@ -23,6 +23,7 @@ struct TLabel {
     int Width = 0;
     int Height = 0;
     bool Visible = false;
+    bool Measured = false; // Width and Height fit Caption
 };
 
 class TfrmInfoBase : public qvl::Window {
@@ -53,7 +54,7 @@ public:
     int RowStep = 0;
     qvl::Font LabelFont; // owned
     int NameColumn = 0;
-    qvl::Bitmap bkImage;           // owned copy of the main window's picture
+    HBITMAP bkImage = nullptr;     // the main window's picture, borrowed: the host outlives its pages
     qvl::Bitmap deviceImage;       // owned copy of the shown object's picture
     bool deviceImageVisible = false;
 

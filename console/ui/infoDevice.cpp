@@ -30,8 +30,7 @@ constexpr RECT AdvancedDesign{200, 60, 200 + 76, 60 + 22};
 
 TfrmInfoDevice::TfrmInfoDevice(HWND parent, HBITMAP background) : TfrmInfoBase(parent)
 {
-    if (background)
-        bkImage = qvl::CopyPicture(background);
+    bkImage = background; // drawn from the host's one decoded copy
     for (TLabel &label : Labels) {
         label.Left = LabelLeft;
         label.Visible = false;

@@ -7,6 +7,7 @@
 #include "dmPub.h"
 #include "qvlclient.h"
 #include "shortcuts.h"
+#include "timeline.h"
 #include "win/handle.h"
 
 const char *const InstanceMutexName = "qvl_storage_management_software_mutex";
@@ -38,6 +39,8 @@ void RunMessageLoop()
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
+        if (msg.message == WM_PAINT && qvl::timeline::Enabled() && MainForm && IsWindowVisible(MainForm->hwnd()))
+            qvl::timeline::MarkFirstPaint();
     }
 }
 
@@ -55,8 +58,10 @@ int RunConsole(const char *firstArgument, PageClass page)
     }
 
     auto main = std::make_unique<TMainForm>();
+    qvl::timeline::Mark("main window created");
     auto module = std::make_unique<Tdm>();
     dm = module.get();
+    qvl::timeline::Mark("image lists");
     main->PageToCreate = page;
     qvl::Shortcuts::Application().SetWindow(main->hwnd());
 
@@ -71,11 +76,14 @@ int RunConsole(const char *firstArgument, PageClass page)
         exitCode = 1;
     } else {
         main->CreateServerMan();
+        qvl::timeline::Mark("enumeration");
         main->ShowOnStart = !(firstArgument && std::strcmp(firstArgument, "RAID") == 0);
         main->Started = true;
         main->StartUp();
+        qvl::timeline::Mark("tree");
         if (main->ShowOnStart && !main->Exiting)
             ShowWindow(main->hwnd(), SW_SHOW);
+        qvl::timeline::Mark("shown");
         RunMessageLoop();
     }
 

@@ -41,6 +41,16 @@ HRESULT WINAPI NoBrowser(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *out)
     return REGDB_E_CLASSNOTREG;
 }
 
+// The console finds COM by name when help is asked for: CoCreateInstance answers as NoBrowser.
+using GetProcAddressFn = FARPROC(WINAPI *)(HMODULE, LPCSTR);
+GetProcAddressFn g_getProcAddress = nullptr; // the real one, taken before the patch
+FARPROC WINAPI NoBrowserByName(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(reinterpret_cast<DWORD_PTR>(name)) && std::string(name) == "CoCreateInstance")
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void *>(NoBrowser));
+    return g_getProcAddress(module, name);
+}
+
 std::vector<std::pair<DWORD, DWORD>> g_beeps;
 BOOL WINAPI RecordBeep(DWORD frequency, DWORD duration)
 {
@@ -79,7 +89,9 @@ TEST_F(Help, F1OpensTheHelpFileBesideTheProgram)
 
 TEST_F(Help, HelpTopicsNeedsTheBrowserControlButF1DoesNot)
 {
-    ImportPatch ole(nullptr, "ole32.dll", "CoCreateInstance", reinterpret_cast<void *>(NoBrowser));
+    g_getProcAddress = reinterpret_cast<GetProcAddressFn>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetProcAddress")));
+    ImportPatch ole(nullptr, "kernel32.dll", "GetProcAddress", reinterpret_cast<void *>(NoBrowserByName));
     ASSERT_TRUE(ole.ok());
     HWND main = nullptr;
     int step = 0;
