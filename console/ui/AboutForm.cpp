@@ -100,7 +100,8 @@ int TDlgAbout::ShowModal()
                 PostQuitMessage(static_cast<int>(msg.wParam)); // the outer loop must end too
             break;
         }
-        TMainForm::AppMessage(msg);
+        if (AppMessage)
+            AppMessage(msg);
         if (!IsDialogMessageA(hwnd(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);

@@ -2,6 +2,7 @@
 #ifndef QVL_ABOUTFORM_H
 #define QVL_ABOUTFORM_H
 
+#include <functional>
 #include <string>
 
 #include "ui/gdiOwn.h"
@@ -19,6 +20,9 @@ public:
     // result: 1 for OK, 2 when it was closed otherwise.
     int ShowModal();
     void Close(int result);
+    // Sees every message of the modal loop first, as the program's own loop lets the main
+    // window see them (F1 opens the help over the newest box); set by the owner.
+    std::function<void(const MSG &)> AppMessage;
 
     void FormCreate();
     void lblWebAddress1Click();

@@ -281,6 +281,7 @@ void TMainForm::Topic1Click()
 void TMainForm::About1Click()
 {
     TDlgAbout about(*this);
+    about.AppMessage = &TMainForm::AppMessage;
     PushDialog(about.hwnd());
     about.ShowModal();
     RemoveDialog(about.hwnd());
