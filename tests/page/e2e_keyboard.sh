@@ -52,10 +52,15 @@ if qvlsim show | grep -q '^disk id=0x115 '; then fail "disk 0x115 is still in th
 new_id=$(qvlsim plug controller=1 channel=3 position=1 model='"QVD-9000 PLUGGED"' | tr -d '\r' | tail -1)
 [ -n "$new_id" ] || fail "qvlsim plug gave no identifier"
 xdotool key F5
-sleep 1
-xdotool key End
-sleep 0.3
-selected=$(probe selected || true)
+# The rescan rebuilds the tree with nothing selected; on a slow machine that takes a while, so
+# End is pressed again until the rebuilt tree answers it (End itself is idempotent).
+for _ in $(seq 30); do
+  sleep 0.5
+  xdotool key End
+  sleep 0.3
+  selected=$(probe selected || true)
+  [ "$selected" = "Controller 2/Channel 4/QVD-9000 PLUGGED" ] && break
+done
 [ "$selected" = "Controller 2/Channel 4/QVD-9000 PLUGGED" ] || fail "F5 and End did not reach the plugged disk (the tree has '$selected')"
 
 # Shift+F10: the context menu; U chooses its Unplug.
