@@ -7,10 +7,10 @@ namespace ctl {
 
 namespace {
 
-const OptionSpec Json{"--json", nullptr, "print one JSON document (schema version 1, see the help file)"};
-const OptionSpec Interval{"--interval", "SECONDS", "seconds between two polls (default 10; events: 3)"};
-const OptionSpec Cycles{"--cycles", "N", "stop after N polls (default: run until stopped)"};
-const OptionSpec Exec{"--exec", "COMMAND", "run COMMAND (through %COMSPEC% /c) once per change, with QVL_* variables"};
+const OptionInfo Json{"--json", nullptr, "print one JSON document (schema version 1, see the help file)"};
+const OptionInfo Interval{"--interval", "SECONDS", "seconds between two polls (default 10; events: 3)"};
+const OptionInfo Cycles{"--cycles", "N", "stop after N polls (default: run until stopped)"};
+const OptionInfo Exec{"--exec", "COMMAND", "run COMMAND (through %COMSPEC% /c) once per change, with QVL_* variables"};
 
 } // namespace
 
@@ -93,21 +93,21 @@ bool ParseArgs(const std::vector<std::string> &argv, Args &out, std::string &err
                 word = word.substr(0, eq);
                 inlineValue = true;
             }
-            const OptionSpec *spec = nullptr;
-            for (const OptionSpec &o : command->Options)
+            const OptionInfo *known = nullptr;
+            for (const OptionInfo &o : command->Options)
                 if (word == o.Name)
-                    spec = &o;
-            if (!spec) {
+                    known = &o;
+            if (!known) {
                 error = "unknown option " + word + " for " + command->Name + " (see qvlctl " + command->Name + " --help)";
                 return false;
             }
-            if (spec->Value && !inlineValue) {
+            if (known->Value && !inlineValue) {
                 if (i + 1 >= argv.size()) {
-                    error = word + " needs a value (" + spec->Value + ")";
+                    error = word + " needs a value (" + known->Value + ")";
                     return false;
                 }
                 value = argv[++i];
-            } else if (!spec->Value && inlineValue) {
+            } else if (!known->Value && inlineValue) {
                 error = word + " takes no value";
                 return false;
             }
@@ -177,7 +177,7 @@ std::string CommandHelpText(const CommandSpec &command)
                        (command.Options.empty() ? "" : " [OPTIONS]") + "\n" + command.Summary + ".\n";
     if (!command.Options.empty())
         text += "\nOptions:\n";
-    for (const OptionSpec &o : command.Options) {
+    for (const OptionInfo &o : command.Options) {
         std::string head = std::string("  ") + o.Name + (o.Value ? std::string(" ") + o.Value : "");
         head.resize(head.size() < 22 ? 22 : head.size() + 1, ' ');
         text += head + o.Help + "\n";

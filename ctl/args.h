@@ -9,7 +9,7 @@
 
 namespace ctl {
 
-struct OptionSpec {
+struct OptionInfo {
     const char *Name;  // "--json"
     const char *Value; // name of its value, or nullptr for a switch
     const char *Help;
@@ -19,7 +19,7 @@ struct CommandSpec {
     const char *Name;
     const char *Argument; // name of the positional argument, or nullptr
     const char *Summary;
-    std::vector<OptionSpec> Options;
+    std::vector<OptionInfo> Options;
 };
 
 struct Args {
