@@ -49,3 +49,25 @@ gone_window() {
   done
   return 1
 }
+# Gives window $1 the X input focus and waits until it has it. Without a window manager,
+# activation requests are refused and the focus falls to nothing when a box closes, so keys
+# typed then would be lost.
+focus_window() {
+  for _ in $(seq 100); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+    xdotool windowfocus "$1" 2>/dev/null || true
+    sleep 0.1
+  done
+  return 1
+}
+# Starts the console and waits for its main window ($main); if none comes, says why from
+# what Wine printed.
+start_console() {
+  (cd "$bin" && exec wine ./qvlswap.exe) </dev/null >"$out/$E2E_NAME.console.log" 2>&1 &
+  console_pid=$!
+  main=$(wait_window "Quorvel Hot-Swap Utility") || {
+    kill -0 "$console_pid" 2>/dev/null || echo "$E2E_NAME: the console ended" >&2
+    tail -20 "$out/$E2E_NAME.console.log" >&2
+    fail "no main window"
+  }
+}

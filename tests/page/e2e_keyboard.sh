@@ -13,22 +13,19 @@ fail() { echo "e2e_keyboard: $*" >&2; import -window root "$out/e2e_keyboard_fai
 accept_box() {
   local box
   box=$(wait_window "Information") || fail "no Information box after $1"
-  xdotool windowactivate --sync "$box" 2>/dev/null || true
+  focus_window "$box" || fail "the box did not take the focus"
   xdotool key Return
   gone_window "Information" || fail "the Information box did not close after $1"
-  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  focus_window "$main" || fail "the main window did not take the focus"
   sleep 0.3
 }
 
 qvlsim reset >/dev/null || fail "qvlsim reset failed"
 qvlsim show | grep -q '^disk id=0x115 ' || fail "the demo system has no disk 0x115"
 
-(cd "$bin" && exec wine ./qvlswap.exe) </dev/null >/dev/null 2>&1 &
-console_pid=$!
-main=$(wait_window "Quorvel Hot-Swap Utility") || fail "no main window"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+start_console
 # Keys typed before the window has the X input focus are lost: wait until it has it.
-for _ in $(seq 50); do [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main" ] && break; sleep 0.1; done
+focus_window "$main" || fail "the main window did not take the focus"
 sleep 1
 
 # The tree has the focus and nothing selected: Home selects the system (pressed again until the
@@ -51,11 +48,13 @@ if qvlsim show | grep -q '^disk id=0x115 '; then fail "disk 0x115 is still in th
 # A new disk, found by F5; End selects it (the last node: controller 2, channel 4, slave).
 new_id=$(qvlsim plug controller=1 channel=3 position=1 model='"QVD-9000 PLUGGED"' | tr -d '\r' | tail -1)
 [ -n "$new_id" ] || fail "qvlsim plug gave no identifier"
+focus_window "$main" || fail "the main window did not take the focus before F5"
 xdotool key F5
 # The rescan rebuilds the tree with nothing selected; on a slow machine that takes a while, so
 # End is pressed again until the rebuilt tree answers it (End itself is idempotent).
 for _ in $(seq 30); do
   sleep 0.5
+  focus_window "$main" || fail "the main window lost the focus during the rescan"
   xdotool key End
   sleep 0.3
   selected=$(probe selected || true)
@@ -72,6 +71,7 @@ accept_box "the context menu's Unplug"
 if qvlsim show | grep -qi "^disk id=$new_id "; then fail "the plugged disk $new_id was not unplugged"; fi
 
 # Exit from the File menu by its mnemonics.
+focus_window "$main" || fail "the main window did not take the focus before Exit"
 xdotool key alt+f x
 for _ in $(seq 100); do kill -0 "$console_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$console_pid" 2>/dev/null && fail "the console did not end after Exit"

@@ -6,15 +6,13 @@
 # Run: QVL_BUILD=build-page bash tests/page/e2e_unplug.sh   (after a build)
 set -euo pipefail
 E2E_NAME=e2e_unplug
-fail() { echo "e2e_unplug: $*" >&2; exit 1; }
+fail() { echo "e2e_unplug: $*" >&2; import -window root "$out/e2e_unplug_failed.png" 2>/dev/null || true; exit 1; }
 . "$(dirname "$0")/e2eCommon.sh"
 
 qvlsim reset >/dev/null || fail "qvlsim reset failed"
 qvlsim show | grep -q '^disk id=0x115 ' || fail "the demo system has no disk 0x115"
 
-(cd "$bin" && exec wine ./qvlswap.exe) </dev/null >/dev/null 2>&1 &
-console_pid=$!
-main=$(wait_window "Quorvel Hot-Swap Utility") || fail "no main window"
+start_console
 sleep 0.5
 
 # Into the tree: a click on its first node, then down the fully expanded tree to the 16th
@@ -45,7 +43,7 @@ box=$(wait_window "Information") || {
 }
 sleep 0.3
 import -window root "$out/e2e_unplug_box.png" || true
-xdotool windowactivate --sync "$box" 2>/dev/null || true
+focus_window "$box" || fail "the box did not take the focus"
 xdotool key Return
 gone_window "Information" || fail "the Information box did not close"
 
@@ -54,7 +52,7 @@ xdotool search --name "^Quorvel Hot-Swap Utility\$" >/dev/null || fail "the main
 
 # Back into the tree at node N (from 1, the root) of the fully expanded tree.
 select_node() {
-  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  focus_window "$main" || fail "the main window did not take the focus"
   xdotool mousemove --window "$main" 40 108 click 1
   sleep 0.3
   xdotool key --clearmodifiers Home
@@ -91,7 +89,7 @@ qvlsim show | grep -q '^disk id=0x101 ' || fail "the array member left the syste
 # last node, controller 2, channel 4, slave, and can be unplugged from there.
 new_id=$(qvlsim plug controller=1 channel=3 position=1 model='"QVD-9000 PLUGGED"' | tr -d '\r' | tail -1)
 [ -n "$new_id" ] || fail "qvlsim plug gave no identifier"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+focus_window "$main" || fail "the main window did not take the focus"
 xdotool key alt+f
 sleep 0.3
 xdotool key Return
@@ -102,7 +100,7 @@ xdotool key alt+f
 sleep 0.3
 xdotool key Down Return
 box=$(wait_window "Information") || fail "the plugged disk was not in the tree after Rescan Devices"
-xdotool windowactivate --sync "$box" 2>/dev/null || true
+focus_window "$box" || fail "the box did not take the focus"
 xdotool key Return
 gone_window "Information" || fail "the Information box did not close"
 if qvlsim show | grep -qi "^disk id=$new_id "; then fail "the plugged disk $new_id was not unplugged"; fi
@@ -111,11 +109,12 @@ if qvlsim show | grep -qi "^disk id=$new_id "; then fail "the plugged disk $new_
 qvlsim fail 0x111 >/dev/null || fail "qvlsim fail refused"
 box=$(wait_window "Error") || fail "no Error box within a poll after a disk failed"
 import -window root "$out/e2e_error_box.png" || true
-xdotool windowactivate --sync "$box" 2>/dev/null || true
+focus_window "$box" || fail "the box did not take the focus"
 xdotool key Return
 gone_window "Error" || fail "the Error box did not close"
 
 # Exit from the File menu ends the program.
+focus_window "$main" || fail "the main window did not take the focus before Exit"
 xdotool key alt+f x
 for _ in $(seq 100); do kill -0 "$console_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$console_pid" 2>/dev/null && fail "the console did not end after Exit"
