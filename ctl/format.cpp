@@ -248,6 +248,31 @@ private:
     std::string text_, name_;
 };
 
+template <class View> struct Gauge {
+    const char *name, *help;
+    double (*value)(const View &);
+};
+
+// One family per row, a sample per device or array.
+const Gauge<DiskView> DiskGauges[] = {
+    {"qvl_device_capacity_bytes", "Capacity of the device in bytes (0 for a CD-ROM).",
+     [](const DiskView &d) { return static_cast<double>(d.Bytes); }},
+    {"qvl_device_failed", "1 when the device is disabled (failed), else 0.",
+     [](const DiskView &d) { return static_cast<double>(d.Failed); }},
+    {"qvl_device_spare", "1 when the device is a spare disk, else 0.",
+     [](const DiskView &d) { return static_cast<double>(d.Spare); }},
+};
+const Gauge<ArrayView> ArrayGauges[] = {
+    {"qvl_array_capacity_bytes", "Capacity of the array in bytes.",
+     [](const ArrayView &a) { return static_cast<double>(a.Bytes); }},
+    {"qvl_array_failed", "1 when the array is disabled or not available, else 0.",
+     [](const ArrayView &a) { return static_cast<double>(a.Failed); }},
+    {"qvl_array_degraded", "1 when the array is broken or waits for a rebuild, else 0.",
+     [](const ArrayView &a) { return static_cast<double>(a.Degraded); }},
+    {"qvl_array_members", "Number of members of the array.",
+     [](const ArrayView &a) { return static_cast<double>(a.Members.size()); }},
+};
+
 } // namespace
 
 std::string MetricsDownText()
@@ -278,15 +303,11 @@ std::string MetricsText(const Snapshot &s)
         l.insert(l.end(), {{"id", IdText(d.Info.Id)}, {"type", d.Info.TypeStr}, {"status", d.Info.StatusStr}});
         e.Sample(l, 1);
     }
-    e.Family("qvl_device_capacity_bytes", "Capacity of the device in bytes (0 for a CD-ROM).");
-    for (const DiskView &d : s.Disks)
-        e.Sample(disk(d), static_cast<double>(d.Bytes));
-    e.Family("qvl_device_failed", "1 when the device is disabled (failed), else 0.");
-    for (const DiskView &d : s.Disks)
-        e.Sample(disk(d), d.Failed);
-    e.Family("qvl_device_spare", "1 when the device is a spare disk, else 0.");
-    for (const DiskView &d : s.Disks)
-        e.Sample(disk(d), d.Spare);
+    for (const auto &g : DiskGauges) {
+        e.Family(g.name, g.help);
+        for (const DiskView &d : s.Disks)
+            e.Sample(disk(d), g.value(d));
+    }
     auto array = [](const ArrayView &a) {
         return Labels{{"array", a.Info.Name}, {"id", IdText(a.Info.Id)}, {"level", a.Info.TypeStr}};
     };
@@ -296,18 +317,11 @@ std::string MetricsText(const Snapshot &s)
         l.push_back({"status", a.Info.StatusStr});
         e.Sample(l, 1);
     }
-    e.Family("qvl_array_capacity_bytes", "Capacity of the array in bytes.");
-    for (const ArrayView &a : s.Arrays)
-        e.Sample(array(a), static_cast<double>(a.Bytes));
-    e.Family("qvl_array_failed", "1 when the array is disabled or not available, else 0.");
-    for (const ArrayView &a : s.Arrays)
-        e.Sample(array(a), a.Failed);
-    e.Family("qvl_array_degraded", "1 when the array is broken or waits for a rebuild, else 0.");
-    for (const ArrayView &a : s.Arrays)
-        e.Sample(array(a), a.Degraded);
-    e.Family("qvl_array_members", "Number of members of the array.");
-    for (const ArrayView &a : s.Arrays)
-        e.Sample(array(a), static_cast<double>(a.Members.size()));
+    for (const auto &g : ArrayGauges) {
+        e.Family(g.name, g.help);
+        for (const ArrayView &a : s.Arrays)
+            e.Sample(array(a), g.value(a));
+    }
     e.Family("qvl_array_task_progress_ratio",
              "Progress of the running rebuild, duplication, verification or initialisation, 0 to 1.");
     for (const ArrayView &a : s.Arrays)
