@@ -71,3 +71,11 @@ start_console() {
     fail "no main window"
   }
 }
+# File, Exit by its mnemonics; the console must end within ten seconds.
+exit_by_menu() {
+  focus_window "$main" || fail "the main window did not take the focus before Exit"
+  xdotool key alt+f x
+  for _ in $(seq 100); do kill -0 "$console_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$console_pid" 2>/dev/null && fail "the console did not end after Exit"
+  console_pid=
+}

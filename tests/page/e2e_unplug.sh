@@ -114,9 +114,5 @@ xdotool key Return
 gone_window "Error" || fail "the Error box did not close"
 
 # Exit from the File menu ends the program.
-focus_window "$main" || fail "the main window did not take the focus before Exit"
-xdotool key alt+f x
-for _ in $(seq 100); do kill -0 "$console_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$console_pid" 2>/dev/null && fail "the console did not end after Exit"
-console_pid=
+exit_by_menu
 echo "e2e_unplug: ok (screenshots in $out)"
