@@ -374,7 +374,48 @@ public:
         EnterCriticalSection(&lock_);
         place_ = in;
         std::swap(ahead_, ahead);
+        ++changes_;
         LeaveCriticalSection(&lock_);
+    }
+    // When the kept bytes ran out before the line asked for, reads on from where the last line
+    // ended without the full query of a file opened afresh (the slowest part of a read here):
+    // the file is settled and its attributes are the same before and after the bytes are
+    // read, so they are its bytes as they were. False when that cannot be shown.
+    bool ReadOnFromFile(const WIN32_FILE_ATTRIBUTE_DATA &seen)
+    {
+        EnterCriticalSection(&lock_);
+        const bool usable = place_.valid && !ahead_.bytes.empty() && !ahead_.whole && Unchanged(place_.file, seen);
+        const BY_HANDLE_FILE_INFORMATION file = place_.file;
+        const DWORD from = place_.lineStart + place_.lineLength;
+        const unsigned changes = changes_;
+        LeaveCriticalSection(&lock_);
+        if (!usable)
+            return false;
+
+        FileHandle log(CreateFileA(LogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ReadAhead ahead;
+        ahead.bytes.resize(kAhead);
+        DWORD got = 0;
+        WIN32_FILE_ATTRIBUTE_DATA after;
+        if (log.get() == INVALID_HANDLE_VALUE ||
+            SetFilePointer(log.get(), static_cast<LONG>(from), nullptr, FILE_BEGIN) != from ||
+            !ReadFile(log.get(), ahead.bytes.data(), kAhead, &got, nullptr) || !LogAttributes(after) ||
+            !Unchanged(file, after))
+            return false;
+        const DWORD end = file.nFileSizeLow;
+        ahead.base = from;
+        ahead.length = from > end ? 0 : end - from < got ? end - from : got;
+        ahead.whole = from + ahead.length == end;
+
+        EnterCriticalSection(&lock_);
+        const bool same = changes == changes_; // no other read moved the place meanwhile
+        if (same) {
+            std::swap(ahead_, ahead);
+            ++changes_;
+        }
+        LeaveCriticalSection(&lock_);
+        return same;
     }
     // Reads line `index` from the bytes kept ahead when it follows on from the last read and
     // the file is as it was then; kMore when the file must be read.
@@ -396,6 +437,7 @@ public:
                 place_.lineLength = reader.Recorded();
                 std::memcpy(place_.line, raw, place_.lineLength);
                 ahead_.pos = reader.Position();
+                ++changes_;
             }
         }
         LeaveCriticalSection(&lock_);
@@ -406,6 +448,7 @@ private:
     CRITICAL_SECTION lock_;
     ReadPlace place_;
     ReadAhead ahead_;
+    unsigned changes_ = 0;
 };
 
 SharedReadPlace &LastRead()
@@ -518,8 +561,11 @@ int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
     char line[kLineBuffer + 1];
     int r = TextReader::kMore;
     WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (LogAttributes(attributes))
+    if (LogAttributes(attributes)) {
         r = LastRead().ReadOn(index, attributes, line);
+        if (r == TextReader::kMore && LastRead().ReadOnFromFile(attributes))
+            r = LastRead().ReadOn(index, attributes, line);
+    }
     if (r == TextReader::kMore)
         r = ReadFromFile(index, line);
     if (r != 0)
