@@ -423,7 +423,8 @@ public:
     {
         EnterCriticalSection(&lock_);
         int r = TextReader::kMore;
-        if (place_.valid && !ahead_.bytes.empty() && index >= place_.next && Unchanged(place_.file, now)) {
+        if (place_.valid && !ahead_.bytes.empty() && index >= place_.next && Unchanged(place_.file, now) &&
+            (index > place_.next || (r = TakePlainLine(line)) != 0)) {
             TextReader reader(ahead_.bytes.data(), ahead_.base, ahead_.pos, ahead_.length, ahead_.whole);
             r = SkipLines(reader, place_.next, index);
             const DWORD start = reader.Offset();
@@ -445,6 +446,33 @@ public:
     }
 
 private:
+    // The next kept line when nothing in it needs decoding: no CR but that of its CR LF, no
+    // Ctrl-Z, at most 511 characters. 0, or kMore when it is not such a line.
+    int TakePlainLine(char (&line)[kLineBuffer + 1])
+    {
+        const char *p = ahead_.bytes.data() + ahead_.pos;
+        const DWORD left = ahead_.length - ahead_.pos;
+        DWORD n = 0;
+        while (n < left && n < kLineBuffer && p[n] != '\r' && p[n] != '\n' && p[n] != '\x1A')
+            ++n;
+        DWORD raw = 0;
+        if (n < kLineBuffer && n < left && p[n] == '\n')
+            raw = n + 1;
+        else if (n < kLineBuffer && n + 1 < left && p[n] == '\r' && p[n + 1] == '\n')
+            raw = n + 2;
+        if (raw == 0)
+            return TextReader::kMore;
+        std::memcpy(line, p, n);
+        line[n] = '\0';
+        place_.next += 1;
+        place_.lineStart = ahead_.base + ahead_.pos;
+        place_.lineLength = raw;
+        std::memcpy(place_.line, p, raw);
+        ahead_.pos += raw;
+        ++changes_;
+        return 0;
+    }
+
     CRITICAL_SECTION lock_;
     ReadPlace place_;
     ReadAhead ahead_;

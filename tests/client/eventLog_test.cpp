@@ -168,19 +168,30 @@ TEST_F(EventLog, OneDigitYearLinesReadTheSame)
     EXPECT_EQ(qvl_time_year(e.event.time), 31u);
 }
 
+// Also in a settled log, where the reads after the first follow on from it.
 TEST_F(EventLog, LineLengthLimitIs511Characters)
 {
-    const std::string head = "0\tI\t01/02/26 03:04:05\t";
-    std::string fits = head + std::string(511 - head.size(), 'x');
-    std::string over = head + std::string(512 - head.size(), 'y');
-    WriteRaw(fits + "\n" + over + "\n" + "0\tI\t01/02/26 03:04:05\tafter\n");
-    EventEntry e;
-    ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
-    EXPECT_EQ(Text(e), std::string(511 - head.size(), 'x'));
-    EXPECT_EQ(e.text[511], 0);
-    EXPECT_EQ(cs_qvl_enum_event(0, &e, 1), -1);
-    ASSERT_EQ(cs_qvl_enum_event(0, &e, 2), 0) << "a long line does not hide the next";
-    EXPECT_EQ(Text(e), "after");
+    const struct {
+        const char *end;
+        bool settled;
+    } logs[] = {{"\n", false}, {"\n", true}, {"\r\n", true}};
+    for (const auto &log : logs) {
+        const std::string end = log.end;
+        SCOPED_TRACE(std::string(log.settled ? "settled, " : "") + (end.size() == 2 ? "CR LF" : "LF"));
+        const std::string head = "0\tI\t01/02/26 03:04:05\t";
+        std::string fits = head + std::string(511 - head.size(), 'x');
+        std::string over = head + std::string(512 - head.size(), 'y');
+        WriteRaw(fits + end + over + end + "0\tI\t01/02/26 03:04:05\tafter" + end);
+        if (log.settled)
+            Settle(0);
+        EventEntry e;
+        ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
+        EXPECT_EQ(Text(e), std::string(511 - head.size(), 'x'));
+        EXPECT_EQ(e.text[511], 0);
+        EXPECT_EQ(cs_qvl_enum_event(0, &e, 1), -1);
+        ASSERT_EQ(cs_qvl_enum_event(0, &e, 2), 0) << "a long line does not hide the next";
+        EXPECT_EQ(Text(e), "after");
+    }
 }
 
 TEST_F(EventLog, MissingEmptyAndUnfinishedLogs)
