@@ -347,12 +347,19 @@ bool Unchanged(const BY_HANDLE_FILE_INFORMATION &a, const WIN32_FILE_ATTRIBUTE_D
            Ticks(a.ftLastWriteTime) == Ticks(b.ftLastWriteTime) && Ticks(a.ftCreationTime) == Ticks(b.ftCreationTime);
 }
 
-// The log's attributes by its name. Windows 95 lacks the call; there every read opens the file.
+// The query of a file's attributes by its name. Windows 95 lacks it: there every read opens the
+// file, and nothing is read ahead.
+using AttributesQuery = BOOL(WINAPI *)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+AttributesQuery QueryByName()
+{
+    static const AttributesQuery query = reinterpret_cast<AttributesQuery>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileAttributesExA")));
+    return query;
+}
+
 bool LogAttributes(WIN32_FILE_ATTRIBUTE_DATA &out)
 {
-    using Query = BOOL(WINAPI *)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
-    static const Query query = reinterpret_cast<Query>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileAttributesExA")));
+    const AttributesQuery query = QueryByName();
     return query && query(LogPath(), GetFileExInfoStandard, &out);
 }
 
@@ -565,7 +572,8 @@ int ReadFromFile(int32_t index, char (&line)[kLineBuffer + 1])
         read.next = index + 1;
         // Bytes past the size taken above may belong to a write that came after it.
         const DWORD end = now.nFileSizeLow;
-        const DWORD held = Ticks(now.ftLastWriteTime) + kSettled <= Ticks(moment) ? reader.ReadAhead() : 0;
+        const bool settled = Ticks(now.ftLastWriteTime) + kSettled <= Ticks(moment);
+        const DWORD held = settled && QueryByName() ? reader.ReadAhead() : 0;
         ahead.base = reader.Offset();
         if (held > 0 && ahead.base <= end) {
             ahead.length = end - ahead.base < held ? end - ahead.base : held;
