@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
+#include <vector>
 
 #include "dispatch.h"
 #include "localOps.h"
@@ -93,17 +95,78 @@ const char *TextOfLine(const char *line)
     return line;
 }
 
+// The fields of a line, as the read-back format "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d" gives them.
+struct LineFields {
+    char first = 0, type = 0;
+    int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+int TwoDigits(const char *s) { return IsDigit(s[0]) && IsDigit(s[1]) ? (s[0] - '0') * 10 + (s[1] - '0') : -1; }
+
+// The fields of a line in the form this library writes ("0\tE\t05/21/3 14:02:07\t..."), taken
+// without the scan, which costs more than the rest of a read that follows on. False for any
+// other line: a blank type, other widths or separators go through the format itself.
+bool ParseWritten(const char *s, LineFields &f)
+{
+    if (s[0] == '\0' || s[1] != '\t' || s[2] <= ' ' || s[2] >= 0x7F || s[3] != '\t')
+        return false;
+    const int month = TwoDigits(s + 4);
+    if (month < 0 || s[6] != '/')
+        return false;
+    const int day = TwoDigits(s + 7);
+    if (day < 0 || s[9] != '/')
+        return false;
+    const char *t = s + 10;
+    int year = 0, digits = 0;
+    for (; digits < 5 && IsDigit(*t); ++digits, ++t)
+        year = year * 10 + (*t - '0');
+    if (digits < 1 || digits > 4 || *t != ' ')
+        return false;
+    const int hour = TwoDigits(t + 1);
+    if (hour < 0 || t[3] != ':')
+        return false;
+    const int minute = TwoDigits(t + 4);
+    if (minute < 0 || t[6] != ':')
+        return false;
+    const int second = TwoDigits(t + 7);
+    if (second < 0)
+        return false;
+    f.first = s[0];
+    f.type = s[2];
+    f.month = month;
+    f.day = day;
+    f.year = year;
+    f.hour = hour;
+    f.minute = minute;
+    f.second = second;
+    return true;
+}
+
+// Raw bytes of the log read ahead of the line asked for: a reader that follows on from the last
+// one is served from them while the file is seen unchanged, without opening it.
+constexpr DWORD kAhead = 65536;
+
 // The log as the C runtime reads a text-mode file (CR LF gives LF, a Ctrl-Z ends the file), read
-// in raw blocks so that reading can start at the raw offset of any line.
+// in raw blocks so that reading can start at the raw offset of any line. Without a file it
+// decodes bytes kept from an earlier read, and says when they run out before the file's end.
 class TextReader {
 public:
     static constexpr int kError = -2;
+    static constexpr int kMore = -3; // kept bytes ran out: the file must be read
 
-    explicit TextReader(HANDLE file) : file_(file) {}
+    // Reads the file through buf (capacity bytes).
+    TextReader(HANDLE file, char *buf, DWORD capacity) : file_(file), buf_(buf), capacity_(capacity) {}
+    // Decodes buf[pos, length), buf[0] being at raw offset base; whole when they run to the
+    // end of the file.
+    TextReader(char *buf, DWORD base, DWORD pos, DWORD length, bool whole)
+        : buf_(buf), capacity_(length), base_(base), pos_(pos), len_(length), whole_(whole)
+    {
+    }
     TextReader(const TextReader &) = delete;
     TextReader &operator=(const TextReader &) = delete;
 
-    // The next character; EOF at the end, kError when the file cannot be read.
+    // The next character; EOF at the end, kError when the file cannot be read, kMore.
     int Get()
     {
         if (ended_)
@@ -115,8 +178,8 @@ public:
         }
         if (c == '\r') {
             int next = Peek();
-            if (next == kError)
-                return kError;
+            if (next == kError || next == kMore)
+                return next;
             if (next == '\n')
                 c = Raw();
         }
@@ -148,6 +211,23 @@ public:
         recorded_ = 0;
     }
     DWORD Recorded() const { return recorded_; }
+    // Moves the unread bytes to the front of the buffer and fills it up from the file; the
+    // count of bytes held from Offset() on, 0 when the file cannot be read.
+    DWORD ReadAhead()
+    {
+        if (!file_ || failed_)
+            return 0;
+        std::memmove(buf_, buf_ + pos_, len_ - pos_);
+        base_ += pos_;
+        len_ -= pos_;
+        pos_ = 0;
+        DWORD got = 0;
+        if (!ended_ && len_ < capacity_ && !ReadFile(file_, buf_ + len_, capacity_ - len_, &got, nullptr))
+            return 0;
+        len_ += got;
+        return len_;
+    }
+    DWORD Position() const { return pos_; } // of the next byte in the buffer
 
 private:
     int Raw()
@@ -165,9 +245,11 @@ private:
         if (pos_ == len_) {
             if (ended_)
                 return failed_ ? kError : EOF;
+            if (!file_)
+                return whole_ ? EOF : kMore;
             base_ += len_;
             pos_ = len_ = 0;
-            if (!ReadFile(file_, buf_, sizeof buf_, &len_, nullptr))
+            if (!ReadFile(file_, buf_, capacity_, &len_, nullptr))
                 failed_ = ended_ = true;
             else if (len_ == 0)
                 ended_ = true;
@@ -177,14 +259,52 @@ private:
         return static_cast<unsigned char>(buf_[pos_]);
     }
 
-    HANDLE file_;
+    HANDLE file_ = nullptr;
+    char *buf_;
+    DWORD capacity_;
     DWORD base_ = 0; // raw offset of buf_[0]
     DWORD pos_ = 0, len_ = 0;
+    bool whole_ = false;
     bool ended_ = false, failed_ = false;
     char *record_ = nullptr;
     DWORD recordCapacity_ = 0, recorded_ = 0;
-    char buf_[4096];
 };
+
+constexpr int kTooLong = -4; // a line without its line feed within 512 characters
+
+// Skips from line `at`, where the reader stands, to the start of line `index`: 0, or the
+// reader's EOF, kError or kMore.
+int SkipLines(TextReader &reader, int32_t at, int32_t index)
+{
+    while (at < index) {
+        int c = reader.Get();
+        if (c < 0)
+            return c;
+        if (c == '\n')
+            ++at;
+    }
+    return 0;
+}
+
+// Reads the line at which the reader stands, without its line feed: 0, kTooLong, or the
+// reader's EOF (also before a line feed), kError or kMore.
+int TakeLine(TextReader &reader, char (&line)[kLineBuffer + 1])
+{
+    for (int n = 0;;) {
+        if (n == kLineBuffer)
+            return kTooLong;
+        int c = reader.Get();
+        if (c < 0)
+            return c;
+        if (c == '\n') {
+            line[n] = '\0';
+            return 0;
+        }
+        line[n++] = static_cast<char>(c);
+    }
+}
+
+int32_t Result(int r) { return r == 0 ? 0 : r == EOF ? QVL_NO_SUCH_LINE : -1; }
 
 // Where the last read ended, so that reading a log line by line does not read it again from
 // its start for every line: the file as it was then, the line read last (its raw offset and
@@ -199,12 +319,48 @@ struct ReadPlace {
     char line[kLineBuffer + 8]; // raw bytes: at most 511 characters, CR LF
 };
 
+// The raw bytes that followed the place's line when it was read, kept only when the file had
+// not been written for a while before: a write after that moment then shows in the file's
+// size or last-write time, even where these are stamped in 2-second steps.
+struct ReadAhead {
+    std::vector<char> bytes; // kAhead, or empty
+    DWORD base = 0;           // raw offset of bytes[0]
+    DWORD pos = 0, length = 0; // the next byte to decode, the end of those read
+    bool whole = false;        // they run to the end of the file
+};
+constexpr ULONGLONG kSettled = 3ull * 10000000; // 3 s in file-time units
+
+ULONGLONG Ticks(const FILETIME &t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
 bool SameFile(const BY_HANDLE_FILE_INFORMATION &a, const BY_HANDLE_FILE_INFORMATION &b)
 {
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
            a.nFileIndexLow == b.nFileIndexLow && a.nFileSizeHigh == b.nFileSizeHigh &&
            a.nFileSizeLow == b.nFileSizeLow && a.ftLastWriteTime.dwLowDateTime == b.ftLastWriteTime.dwLowDateTime &&
            a.ftLastWriteTime.dwHighDateTime == b.ftLastWriteTime.dwHighDateTime;
+}
+
+// What can be learnt of the file without opening it: its size, creation and last-write time.
+bool Unchanged(const BY_HANDLE_FILE_INFORMATION &a, const WIN32_FILE_ATTRIBUTE_DATA &b)
+{
+    return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
+           Ticks(a.ftLastWriteTime) == Ticks(b.ftLastWriteTime) && Ticks(a.ftCreationTime) == Ticks(b.ftCreationTime);
+}
+
+// The query of a file's attributes by its name. Windows 95 lacks it: there every read opens the
+// file, and nothing is read ahead.
+using AttributesQuery = BOOL(WINAPI *)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+AttributesQuery QueryByName()
+{
+    static const AttributesQuery query = reinterpret_cast<AttributesQuery>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileAttributesExA")));
+    return query;
+}
+
+bool LogAttributes(WIN32_FILE_ATTRIBUTE_DATA &out)
+{
+    const AttributesQuery query = QueryByName();
+    return query && query(LogPath(), GetFileExInfoStandard, &out);
 }
 
 // The one remembered place of the process; readers on several threads take turns on it.
@@ -220,16 +376,114 @@ public:
         out = place_;
         LeaveCriticalSection(&lock_);
     }
-    void Set(const ReadPlace &in)
+    void Set(const ReadPlace &in, ReadAhead &ahead)
     {
         EnterCriticalSection(&lock_);
         place_ = in;
+        std::swap(ahead_, ahead);
+        ++changes_;
         LeaveCriticalSection(&lock_);
+    }
+    // When the kept bytes ran out before the line asked for, reads on from where the last line
+    // ended without the full query of a file opened afresh (the slowest part of a read here):
+    // the file is settled and its attributes are the same before and after the bytes are
+    // read, so they are its bytes as they were. False when that cannot be shown.
+    bool ReadOnFromFile(const WIN32_FILE_ATTRIBUTE_DATA &seen)
+    {
+        EnterCriticalSection(&lock_);
+        const bool usable = place_.valid && !ahead_.bytes.empty() && !ahead_.whole && Unchanged(place_.file, seen);
+        const BY_HANDLE_FILE_INFORMATION file = place_.file;
+        const DWORD from = place_.lineStart + place_.lineLength;
+        const unsigned changes = changes_;
+        LeaveCriticalSection(&lock_);
+        if (!usable)
+            return false;
+
+        FileHandle log(CreateFileA(LogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ReadAhead ahead;
+        ahead.bytes.resize(kAhead);
+        DWORD got = 0;
+        WIN32_FILE_ATTRIBUTE_DATA after;
+        if (log.get() == INVALID_HANDLE_VALUE ||
+            SetFilePointer(log.get(), static_cast<LONG>(from), nullptr, FILE_BEGIN) != from ||
+            !ReadFile(log.get(), ahead.bytes.data(), kAhead, &got, nullptr) || !LogAttributes(after) ||
+            !Unchanged(file, after))
+            return false;
+        const DWORD end = file.nFileSizeLow;
+        ahead.base = from;
+        ahead.length = from > end ? 0 : end - from < got ? end - from : got;
+        ahead.whole = from + ahead.length == end;
+
+        EnterCriticalSection(&lock_);
+        const bool same = changes == changes_; // no other read moved the place meanwhile
+        if (same) {
+            std::swap(ahead_, ahead);
+            ++changes_;
+        }
+        LeaveCriticalSection(&lock_);
+        return same;
+    }
+    // Reads line `index` from the bytes kept ahead when it follows on from the last read and
+    // the file is as it was then; kMore when the file must be read.
+    int ReadOn(int32_t index, const WIN32_FILE_ATTRIBUTE_DATA &now, char (&line)[kLineBuffer + 1])
+    {
+        EnterCriticalSection(&lock_);
+        int r = TextReader::kMore;
+        if (place_.valid && !ahead_.bytes.empty() && index >= place_.next && Unchanged(place_.file, now) &&
+            (index > place_.next || (r = TakePlainLine(line)) != 0)) {
+            TextReader reader(ahead_.bytes.data(), ahead_.base, ahead_.pos, ahead_.length, ahead_.whole);
+            r = SkipLines(reader, place_.next, index);
+            const DWORD start = reader.Offset();
+            char raw[sizeof place_.line];
+            reader.Record(raw, sizeof raw);
+            if (r == 0)
+                r = TakeLine(reader, line);
+            if (r == 0 && start + reader.Recorded() == reader.Offset()) {
+                place_.next = index + 1;
+                place_.lineStart = start;
+                place_.lineLength = reader.Recorded();
+                std::memcpy(place_.line, raw, place_.lineLength);
+                ahead_.pos = reader.Position();
+                ++changes_;
+            }
+        }
+        LeaveCriticalSection(&lock_);
+        return r;
     }
 
 private:
+    // The next kept line when nothing in it needs decoding: no CR but that of its CR LF, no
+    // Ctrl-Z, at most 511 characters. 0, or kMore when it is not such a line.
+    int TakePlainLine(char (&line)[kLineBuffer + 1])
+    {
+        const char *p = ahead_.bytes.data() + ahead_.pos;
+        const DWORD left = ahead_.length - ahead_.pos;
+        DWORD n = 0;
+        while (n < left && n < kLineBuffer && p[n] != '\r' && p[n] != '\n' && p[n] != '\x1A')
+            ++n;
+        DWORD raw = 0;
+        if (n < kLineBuffer && n < left && p[n] == '\n')
+            raw = n + 1;
+        else if (n < kLineBuffer && n + 1 < left && p[n] == '\r' && p[n + 1] == '\n')
+            raw = n + 2;
+        if (raw == 0)
+            return TextReader::kMore;
+        std::memcpy(line, p, n);
+        line[n] = '\0';
+        place_.next += 1;
+        place_.lineStart = ahead_.base + ahead_.pos;
+        place_.lineLength = raw;
+        std::memcpy(place_.line, p, raw);
+        ahead_.pos += raw;
+        ++changes_;
+        return 0;
+    }
+
     CRITICAL_SECTION lock_;
     ReadPlace place_;
+    ReadAhead ahead_;
+    unsigned changes_ = 0;
 };
 
 SharedReadPlace &LastRead()
@@ -237,8 +491,6 @@ SharedReadPlace &LastRead()
     static SharedReadPlace place;
     return place;
 }
-
-
 } // namespace
 
 int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
@@ -274,23 +526,28 @@ int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
     return 0;
 }
 
-int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
+namespace {
+
+// Reads line `index` from the file, from the start or on from the last read when its line is
+// still there as it was; remembers where it ended, with the bytes after it when the file has
+// settled. 0, or EOF, kError or kTooLong.
+int ReadFromFile(int32_t index, char (&line)[kLineBuffer + 1])
 {
-    if (!entry)
-        return -1;
     // Shared for reading and writing, as the C runtime opens a file for reading.
     FileHandle file(CreateFileA(LogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE)
-        return -1;
-    if (index < 0)
-        index = 0;
+        return TextReader::kError;
 
     ReadPlace place;
     LastRead().Get(place);
+    FILETIME moment; // before the file's state is taken: any write after it is later still
+    GetSystemTimeAsFileTime(&moment);
     BY_HANDLE_FILE_INFORMATION now;
     const bool known = GetFileInformationByHandle(file.get(), &now) && now.nFileSizeHigh == 0;
-    TextReader reader(file.get());
+    ReadAhead ahead;
+    ahead.bytes.resize(kAhead);
+    TextReader reader(file.get(), ahead.bytes.data(), kAhead);
     int32_t at = 0;
     if (known && place.valid && index >= place.next && SameFile(place.file, now)) {
         reader.Seek(place.lineStart);
@@ -300,52 +557,66 @@ int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
             reader.Seek(0);
     }
 
-    for (; at < index;) {
-        int c = reader.Get();
-        if (c == EOF)
-            return QVL_NO_SUCH_LINE;
-        if (c == TextReader::kError)
-            return -1;
-        if (c == '\n')
-            ++at;
-    }
-
+    int r = SkipLines(reader, at, index);
     ReadPlace read;
     read.lineStart = reader.Offset();
     reader.Record(read.line, sizeof read.line);
-    char line[kLineBuffer + 1];
-    int n = 0;
-    for (;;) {
-        if (n == kLineBuffer)
-            return -1; // over-long line
-        int c = reader.Get();
-        if (c == EOF)
-            return QVL_NO_SUCH_LINE;
-        if (c == TextReader::kError)
-            return -1;
-        line[n++] = static_cast<char>(c);
-        if (c == '\n')
-            break;
-    }
-    line[n - 1] = '\0';
+    if (r == 0)
+        r = TakeLine(reader, line);
+    if (r != 0)
+        return r;
     read.lineLength = reader.Recorded();
     if (known && read.lineStart + read.lineLength == reader.Offset()) {
         read.valid = true;
         read.file = now;
         read.next = index + 1;
-        LastRead().Set(read);
+        // Bytes past the size taken above may belong to a write that came after it.
+        const DWORD end = now.nFileSizeLow;
+        const bool settled = Ticks(now.ftLastWriteTime) + kSettled <= Ticks(moment);
+        const DWORD held = settled && QueryByName() ? reader.ReadAhead() : 0;
+        ahead.base = reader.Offset();
+        if (held > 0 && ahead.base <= end) {
+            ahead.length = end - ahead.base < held ? end - ahead.base : held;
+            ahead.whole = ahead.base + ahead.length == end;
+        } else {
+            ahead.bytes.clear();
+        }
+        LastRead().Set(read, ahead);
     }
+    return 0;
+}
 
-    char first = 0, type = 0;
-    int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
-    std::sscanf(line, "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d", &first, &type, &month, &day, &year,
-                &hour, &minute, &second);
+} // namespace
+
+int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
+{
+    if (!entry)
+        return -1;
+    if (index < 0)
+        index = 0;
+    char line[kLineBuffer + 1];
+    int r = TextReader::kMore;
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (LogAttributes(attributes)) {
+        r = LastRead().ReadOn(index, attributes, line);
+        if (r == TextReader::kMore && LastRead().ReadOnFromFile(attributes))
+            r = LastRead().ReadOn(index, attributes, line);
+    }
+    if (r == TextReader::kMore)
+        r = ReadFromFile(index, line);
+    if (r != 0)
+        return Result(r);
+
+    LineFields f;
+    if (!ParseWritten(line, f))
+        std::sscanf(line, "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d", &f.first, &f.type, &f.month, &f.day, &f.year,
+                    &f.hour, &f.minute, &f.second);
     std::memset(entry, 0, sizeof *entry);
-    entry->type = type;
-    entry->flags = static_cast<uint8_t>(first);
-    entry->event.time = qvl_pack_time(static_cast<unsigned>(year), static_cast<unsigned>(month),
-                                      static_cast<unsigned>(day), static_cast<unsigned>(hour),
-                                      static_cast<unsigned>(minute), static_cast<unsigned>(second));
+    entry->type = f.type;
+    entry->flags = static_cast<uint8_t>(f.first);
+    entry->event.time = qvl_pack_time(static_cast<unsigned>(f.year), static_cast<unsigned>(f.month),
+                                      static_cast<unsigned>(f.day), static_cast<unsigned>(f.hour),
+                                      static_cast<unsigned>(f.minute), static_cast<unsigned>(f.second));
     std::snprintf(entry->text, QVL_EVENT_TEXT, "%s", TextOfLine(line));
     return 0;
 }

@@ -61,6 +61,22 @@ protected:
         return e;
     }
     static std::string Text(const EventEntry &e) { return std::string(e.text, strnlen(e.text, sizeof e.text)); }
+    static void SetWriteTime(const FILETIME &t)
+    {
+        HANDLE f = CreateFileA(LogPath().c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (f != INVALID_HANDLE_VALUE) {
+            SetFileTime(f, nullptr, nullptr, &t);
+            CloseHandle(f);
+        }
+    }
+    // A last-write time long past, one of its own for each n, as of a log that has settled.
+    static void Settle(int n)
+    {
+        ULARGE_INTEGER t;
+        t.QuadPart = 132223104000000000ull + static_cast<unsigned long long>(n) * 10000000ull; // 2020, + n s
+        SetWriteTime(FILETIME{t.LowPart, t.HighPart});
+    }
 };
 
 TEST_F(EventLog, AppendedLinesCarryTheTimeStampAndReadBack)
@@ -152,19 +168,30 @@ TEST_F(EventLog, OneDigitYearLinesReadTheSame)
     EXPECT_EQ(qvl_time_year(e.event.time), 31u);
 }
 
+// Also in a settled log, where the reads after the first follow on from it.
 TEST_F(EventLog, LineLengthLimitIs511Characters)
 {
-    const std::string head = "0\tI\t01/02/26 03:04:05\t";
-    std::string fits = head + std::string(511 - head.size(), 'x');
-    std::string over = head + std::string(512 - head.size(), 'y');
-    WriteRaw(fits + "\n" + over + "\n" + "0\tI\t01/02/26 03:04:05\tafter\n");
-    EventEntry e;
-    ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
-    EXPECT_EQ(Text(e), std::string(511 - head.size(), 'x'));
-    EXPECT_EQ(e.text[511], 0);
-    EXPECT_EQ(cs_qvl_enum_event(0, &e, 1), -1);
-    ASSERT_EQ(cs_qvl_enum_event(0, &e, 2), 0) << "a long line does not hide the next";
-    EXPECT_EQ(Text(e), "after");
+    const struct {
+        const char *end;
+        bool settled;
+    } logs[] = {{"\n", false}, {"\n", true}, {"\r\n", true}};
+    for (const auto &log : logs) {
+        const std::string end = log.end;
+        SCOPED_TRACE(std::string(log.settled ? "settled, " : "") + (end.size() == 2 ? "CR LF" : "LF"));
+        const std::string head = "0\tI\t01/02/26 03:04:05\t";
+        std::string fits = head + std::string(511 - head.size(), 'x');
+        std::string over = head + std::string(512 - head.size(), 'y');
+        WriteRaw(fits + end + over + end + "0\tI\t01/02/26 03:04:05\tafter" + end);
+        if (log.settled)
+            Settle(0);
+        EventEntry e;
+        ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
+        EXPECT_EQ(Text(e), std::string(511 - head.size(), 'x'));
+        EXPECT_EQ(e.text[511], 0);
+        EXPECT_EQ(cs_qvl_enum_event(0, &e, 1), -1);
+        ASSERT_EQ(cs_qvl_enum_event(0, &e, 2), 0) << "a long line does not hide the next";
+        EXPECT_EQ(Text(e), "after");
+    }
 }
 
 TEST_F(EventLog, MissingEmptyAndUnfinishedLogs)
@@ -345,6 +372,40 @@ TEST_F(EventLog, ConcurrentAppendsKeepEveryLineWhole)
     EXPECT_EQ(cs_qvl_enum_event(0, &e, kThreads * kLines), QVL_NO_SUCH_LINE);
 }
 
+// A read that follows on from the last one in a settled log takes its line from what that read
+// brought in, without opening the file: it still answers while another program holds the log
+// shut, where a read from the start cannot open it.
+TEST_F(EventLog, ReadsThatFollowOnInASettledLogDoNotOpenIt)
+{
+    WriteRaw("0\tI\t01/02/26 03:04:05\tfirst\r\n0\tW\t01/02/26 03:04:06\tsecond\r\n");
+    Settle(0);
+    EventEntry e;
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
+    HANDLE held = CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 1), 0);
+    EXPECT_EQ(Text(e), "second");
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 2), QVL_NO_SUCH_LINE);
+    EXPECT_EQ(cs_qvl_enum_event(0, &e, 0), -1);
+    CloseHandle(held);
+}
+
+// A log written moments ago can be rewritten within one step of its time stamps, keeping its
+// size and last-write time: what the last read brought in is then not trusted.
+TEST_F(EventLog, ARewriteOfAFreshLogWithTheSameStampsIsSeen)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    WriteRaw("0\tI\t01/02/26 03:04:05\tfirst\r\n0\tW\t01/02/26 03:04:06\tolder\r\n");
+    SetWriteTime(now);
+    EventEntry e;
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
+    WriteRaw("0\tI\t01/02/26 03:04:05\tfirst\r\n0\tW\t01/02/26 03:04:06\tnewer\r\n");
+    SetWriteTime(now);
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 1), 0);
+    EXPECT_EQ(Text(e), "newer");
+}
+
 // This program's folder, where the helper program log_appender.exe is built too.
 std::string ProgramDir()
 {
@@ -430,15 +491,15 @@ const char *ReferenceTextOfLine(const char *line)
     return line;
 }
 
-int32_t ReferenceRead(EventEntry &entry, int32_t index)
+// Line `index` as the plain reader takes it from text-mode characters: next() gives the next,
+// EOF at the end, or kReadError.
+constexpr int kReadError = -2;
+template <class Next> int32_t ReferenceLine(EventEntry &entry, int32_t index, Next next)
 {
-    std::unique_ptr<FILE, int (*)(FILE *)> f(std::fopen(LogPath().c_str(), "rt"), std::fclose);
-    if (!f)
-        return -1;
     for (int32_t skipped = 0; skipped < index;) {
-        int c = std::fgetc(f.get());
-        if (c == EOF)
-            return std::ferror(f.get()) ? -1 : QVL_NO_SUCH_LINE;
+        int c = next();
+        if (c == EOF || c == kReadError)
+            return c == EOF ? QVL_NO_SUCH_LINE : -1;
         skipped += c == '\n';
     }
     char line[513];
@@ -446,9 +507,9 @@ int32_t ReferenceRead(EventEntry &entry, int32_t index)
     for (;;) {
         if (n == 512)
             return -1;
-        int c = std::fgetc(f.get());
-        if (c == EOF)
-            return std::ferror(f.get()) ? -1 : QVL_NO_SUCH_LINE;
+        int c = next();
+        if (c == EOF || c == kReadError)
+            return c == EOF ? QVL_NO_SUCH_LINE : -1;
         line[n++] = static_cast<char>(c);
         if (c == '\n')
             break;
@@ -468,13 +529,25 @@ int32_t ReferenceRead(EventEntry &entry, int32_t index)
     return 0;
 }
 
+int32_t ReferenceRead(EventEntry &entry, int32_t index)
+{
+    std::unique_ptr<FILE, int (*)(FILE *)> f(std::fopen(LogPath().c_str(), "rt"), std::fclose);
+    if (!f)
+        return -1;
+    return ReferenceLine(entry, index, [&f] {
+        int c = std::fgetc(f.get());
+        return c == EOF && std::ferror(f.get()) ? kReadError : c;
+    });
+}
+
 // Random histories of the log (saves, lines written by other programs, truncation, clearing,
 // replacement, also by another process) with reads in order and at random, each answered by
-// the library exactly as by the plain reader.
+// the library exactly as by the plain reader. Half the changes leave the log settled, a time
+// stamp long past, so that reads may go on from what the last one brought in.
 TEST_F(EventLog, ReadsAnswerAsAFreshReadFromTheStartWould)
 {
     const unsigned seed = 20261208;
-    std::mt19937 rng(seed);
+    std::mt19937 rng(seed), settling(seed + 1);
     auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const char alphabet[] = "abcXYZ019 \t\t\r\n\x1A\xE9\x01'";
     auto randomText = [&](int length) {
@@ -533,9 +606,59 @@ TEST_F(EventLog, ReadsAnswerAsAFreshReadFromTheStartWould)
             resumed += kind < 7 && got == 0;
             next = got == 0 ? index + 1 : 0;
         }
+        if (op < 36 && settling() % 2 == 0)
+            Settle(step);
     }
     EXPECT_GT(reads, 2000);
     EXPECT_GT(resumed, 500) << "the reads in order must often find a line to follow on";
+}
+
+// A settled log far longer than what one read brings in ahead, read in strides forward and at
+// random: the lines that run over the edge of what was brought in, whatever their line ends,
+// answer as a read from the start would. One pass of the plain reader gives every line start.
+TEST_F(EventLog, ReadsOnInALongLogAnswerAsAFreshReadWould)
+{
+    std::mt19937 rng(20261209);
+    auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const char *ends[] = {"\r\n", "\r\n", "\n", "\r\r\n", "\r"};
+    std::string raw;
+    while (raw.size() < 200000) {
+        raw += pick(3) ? "0\tW\t01/02/26 03:04:05\t" : "";
+        for (int n = pick(50) == 0 ? 520 : pick(30); n > 0; --n)
+            raw += "ab\t\r"[pick(4)];
+        raw += ends[pick(5)];
+    }
+    raw.insert(raw.size() - 1000, 1, '\x1A'); // the text mode's end of file, near the end
+    WriteRaw(raw);
+    Settle(0);
+
+    std::string text;
+    {
+        std::unique_ptr<FILE, int (*)(FILE *)> f(std::fopen(LogPath().c_str(), "rt"), std::fclose);
+        ASSERT_TRUE(f);
+        for (int c; (c = std::fgetc(f.get())) != EOF;)
+            text += static_cast<char>(c);
+    }
+    std::vector<size_t> starts{0};
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n')
+            starts.push_back(i + 1);
+    const int32_t lines = static_cast<int32_t>(starts.size());
+
+    int32_t index = 0;
+    for (int read = 0; read < 600; ++read) {
+        EventEntry mine, theirs;
+        std::memset(&mine, 0xAA, sizeof mine);
+        std::memset(&theirs, 0xAA, sizeof theirs);
+        size_t at = index < lines ? starts[static_cast<size_t>(index)] : text.size();
+        const int32_t want = ReferenceLine(theirs, 0, [&] { return at < text.size() ? text[at++] & 0xFF : EOF; });
+        const int32_t got = cs_qvl_enum_event(0, &mine, index);
+        ASSERT_EQ(got, want) << "index " << index;
+        ASSERT_EQ(std::memcmp(&mine, &theirs, sizeof mine), 0) << "index " << index;
+        index = pick(8) ? index + 1 + pick(pick(2) ? 3 : 1500) : pick(lines + 2);
+        if (index > lines + 1)
+            index = pick(lines);
+    }
 }
 
 } // namespace
