@@ -45,8 +45,23 @@ SIZE PictureSize(HBITMAP bmp)
 Bitmap CopyPicture(HBITMAP source)
 {
     const SIZE size = PictureSize(source);
-    Bitmap copy = CreatePicture(size.cx, size.cy, RGB(255, 255, 255));
-    if (copy) {
+    void *bits = nullptr;
+    Bitmap copy = CreateDib32(size.cx, size.cy, &bits);
+    if (!copy)
+        return copy;
+    // Read straight into the copy's pixels: one DC and no selections instead of two and a blit.
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = size.cx;
+    bi.bmiHeader.biHeight = -size.cy; // top-down, as the copy is
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC dc = CreateCompatibleDC(nullptr);
+    const int rows = dc ? GetDIBits(dc, source, 0, size.cy, bits, &bi, DIB_RGB_COLORS) : 0;
+    if (dc)
+        DeleteDC(dc);
+    if (rows != size.cy) {
         BitmapDC from(source), to(copy.get());
         BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);
     }

@@ -125,16 +125,18 @@ void TfrmDeviceView::RefreshPage()
 {
     TRAIDSystem *system = Host.System();
     Rebuilding = true;
-    // One repaint for the whole rebuild; nodes go in already expanded (expanding them one by
-    // one afterwards repaints the tree each time).
-    SendMessageA(TreeView->Handle(), WM_SETREDRAW, FALSE, 0);
-    ClearTree();
-    NextImage = 0;
+    std::vector<Wanted> wanted;
     if (system)
-        BuildDeviceView(*system);
-    DropImagesFrom(NextImage); // the nodes of a larger tree before
-    SendMessageA(TreeView->Handle(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(TreeView->Handle(), nullptr, TRUE);
+        wanted = WantedNodes(*system);
+    // The pictures' transparent parts take the tree's background of the moment.
+    COLORREF background = TreeView_GetBkColor(TreeView->Handle());
+    if (background == static_cast<COLORREF>(-1))
+        background = GetSysColor(COLOR_WINDOW);
+    NextImage = 0;
+    if (SameShape(wanted))
+        UpdateTree(wanted, background);
+    else
+        RebuildTree(wanted, background);
     // Nothing is selected after a rebuild, even when the tree selected a node on its own.
     TreeView_SelectItem(TreeView->Handle(), nullptr);
     Rebuilding = false;
@@ -142,30 +144,123 @@ void TfrmDeviceView::RefreshPage()
     InfoPanel->ShowObject(system, nullptr);
 }
 
-void TfrmDeviceView::BuildDeviceView(const TRAIDSystem &system)
+std::vector<TfrmDeviceView::Wanted> TfrmDeviceView::WantedNodes(const TRAIDSystem &system)
 {
-    HTREEITEM root = AddNode(TVI_ROOT, system.DisplayName, system.SystemBitmap.get(), nullptr);
+    std::vector<Wanted> wanted;
+    // The tree keeps copies: the system's own objects go at its next reload.
+    auto add = [&wanted](int parent, const TDeviceBase &live) {
+        wanted.push_back(Wanted{parent, live.Name, live.Picture.get(), TServerMan::CloneObject(&live)});
+        return static_cast<int>(wanted.size()) - 1;
+    };
+    wanted.push_back(Wanted{-1, system.DisplayName, system.SystemBitmap.get(), nullptr});
     for (int c = 0; c < system.ControllerCount(); ++c) {
         const TController *controller = system.Controllers[c];
         if (!controller)
             continue;
-        HTREEITEM controllerNode = AddObjectNode(root, *controller);
+        const int controllerNode = add(0, *controller);
         for (int h = 0; h < controller->ChildCount(); ++h) {
             const TChannel *channel = controller->Child(h);
             if (!channel)
                 continue;
-            HTREEITEM channelNode = AddObjectNode(controllerNode, *channel);
+            const int channelNode = add(controllerNode, *channel);
             for (int d = 0; d < channel->ChildCount(); ++d)
                 if (const TDevice *device = channel->Child(d))
-                    AddObjectNode(channelNode, *device);
+                    add(channelNode, *device);
         }
     }
+    return wanted;
 }
 
-HTREEITEM TfrmDeviceView::AddObjectNode(HTREEITEM parent, const TDeviceBase &live)
+bool TfrmDeviceView::SameShape(const std::vector<Wanted> &wanted) const
 {
-    // The tree keeps copies: the system's own objects go at its next reload.
-    return AddNode(parent, live.Name, live.Picture.get(), TServerMan::CloneObject(&live));
+    if (wanted.size() != Nodes.size())
+        return false;
+    for (size_t i = 0; i < wanted.size(); ++i)
+        if (wanted[i].Parent != Nodes[i].Parent)
+            return false;
+    return true;
+}
+
+void TfrmDeviceView::RebuildTree(std::vector<Wanted> &wanted, COLORREF background)
+{
+    HWND tree = TreeView->Handle();
+    // One repaint for the whole rebuild; nodes go in already expanded (expanding them one by
+    // one afterwards repaints the tree each time).
+    SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    ClearTree();
+    std::vector<int> placed(wanted.size(), -1); // the node index each one got, if any
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        Wanted &w = wanted[i];
+        const int parent = w.Parent < 0 ? -1 : placed[w.Parent];
+        bool changed = false;
+        const int image = NodeImage(w.Picture, background, changed);
+        TVINSERTSTRUCTA insert{};
+        // Under a node that could not go in, as under none: at the top.
+        insert.hParent = w.Parent < 0 ? TVI_ROOT : parent < 0 ? nullptr : Nodes[parent].Item;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
+        insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
+        insert.item.pszText = const_cast<char *>(w.Text.c_str());
+        insert.item.iImage = insert.item.iSelectedImage = image;
+        insert.item.lParam = reinterpret_cast<LPARAM>(w.Object.get());
+        HTREEITEM item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        if (!item)
+            continue;
+        placed[i] = static_cast<int>(Nodes.size());
+        Nodes.push_back(Node{item, std::move(w.Object), parent, std::move(w.Text), image});
+    }
+    DropImagesFrom(NextImage); // the nodes of a larger tree before
+    SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(tree, nullptr, TRUE);
+}
+
+void TfrmDeviceView::UpdateTree(std::vector<Wanted> &wanted, COLORREF background)
+{
+    // The same nodes in the same places: only what differs is set, and the control repaints
+    // only the rows whose text or image it sees change.
+    HWND tree = TreeView->Handle();
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        Wanted &w = wanted[i];
+        Node &node = Nodes[i];
+        bool changed = false;
+        const int image = NodeImage(w.Picture, background, changed);
+        TVITEMA item{};
+        item.mask = TVIF_PARAM;
+        item.hItem = node.Item;
+        item.lParam = reinterpret_cast<LPARAM>(w.Object.get());
+        if (w.Text != node.Text) {
+            item.mask |= TVIF_TEXT;
+            item.pszText = const_cast<char *>(w.Text.c_str());
+        }
+        if (image != node.Image) {
+            item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+            item.iImage = item.iSelectedImage = image;
+        }
+        TreeView_SetItem(tree, &item);
+        // New pixels in the same slot, which the control cannot tell; and an image taller than
+        // the row reaches into the rows beside it, which the control leaves alone.
+        if (changed || image != node.Image) {
+            RECT row{};
+            if (TreeView_GetItemRect(tree, node.Item, &row, FALSE)) {
+                InflateRect(&row, 0, std::max(0, 24 - static_cast<int>(row.bottom - row.top)));
+                InvalidateRect(tree, &row, TRUE);
+            }
+        }
+        node.Object = std::move(w.Object); // after the tree lets go of the old copy
+        node.Text = std::move(w.Text);
+        node.Image = image;
+        // A rebuild shows every node expanded; in this order a node's children follow it.
+        const bool parent = i + 1 < wanted.size() && wanted[i + 1].Parent == static_cast<int>(i);
+        if (parent && !(TreeView_GetItemState(tree, node.Item, TVIS_EXPANDED) & TVIS_EXPANDED))
+            TreeView_Expand(tree, node.Item, TVE_EXPAND);
+    }
+    DropImagesFrom(NextImage);
+    // Scrolled back to the top-left corner, where a rebuild starts.
+    if (!Nodes.empty() && TreeView_GetFirstVisible(tree) != Nodes[0].Item)
+        TreeView_SelectSetFirstVisible(tree, Nodes[0].Item);
+    if (GetScrollPos(tree, SB_HORZ) != 0) // the control redraws its scroll bar even for no move
+        SendMessageA(tree, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
 }
 
 namespace {
@@ -196,58 +291,39 @@ void TfrmDeviceView::DropImagesFrom(int first)
         ImageSources.resize(first);
 }
 
-int TfrmDeviceView::NodeImage(HBITMAP picture, COLORREF background)
+int TfrmDeviceView::NodeImage(HBITMAP picture, COLORREF background, bool &changed)
 {
     const int slot = NextImage++;
+    changed = false;
     if (background != ImagesComposedOn) {
         DropImagesFrom(0);
         ImagesComposedOn = background;
     }
     std::vector<DWORD> pixels = PicturePixels(picture);
-    if (slot < static_cast<int>(ImageSources.size()) && !pixels.empty() && ImageSources[slot] == pixels &&
-        slot < ImageList_GetImageCount(Images.get()))
+    const bool held = slot < static_cast<int>(ImageSources.size()) && slot < ImageList_GetImageCount(Images.get());
+    if (held && !pixels.empty() && ImageSources[slot] == pixels)
         return slot; // the same picture as this node had before
-    DropImagesFrom(slot); // images stay one per node, in node order
-    int image = -1;
-    if (qvl::Bitmap composed = qvl::CreatePicture(24, 24, background)) {
+    qvl::Bitmap composed = qvl::CreatePicture(24, 24, background);
+    if (composed) {
         const SIZE size = qvl::PictureSize(picture);
         if (size.cx > 0 && size.cy > 0) {
             qvl::BitmapDC to(composed.get()), from(picture);
             const int w = std::min<int>(size.cx, 24), h = std::min<int>(size.cy, 24);
             qvl::TransparentCopy(to.get(), 0, 0, w, h, from.get(), 0, 0, w, h, qvl::TransparentWhite);
         }
-        image = ImageList_Add(Images.get(), composed.get(), nullptr); // the list copies it
     }
+    changed = true;
+    if (held && composed && ImageList_Replace(Images.get(), slot, composed.get(), nullptr)) {
+        ImageSources[slot] = std::move(pixels);
+        return slot;
+    }
+    DropImagesFrom(slot); // images stay one per node, in node order
+    const int image = composed ? ImageList_Add(Images.get(), composed.get(), nullptr) : -1; // the list copies it
     if (image == slot)
         ImageSources.push_back(std::move(pixels));
     else
         NextImage = slot; // not added: the next node takes this place, as before
     return image;
-}
-
-HTREEITEM TfrmDeviceView::AddNode(HTREEITEM parent, const std::string &text, HBITMAP picture,
-                                  std::unique_ptr<TDeviceBase> object)
-{
-    HWND tree = TreeView->Handle();
-    // The picture's transparent parts take the tree's background of the moment.
-    COLORREF background = TreeView_GetBkColor(tree);
-    if (background == static_cast<COLORREF>(-1))
-        background = GetSysColor(COLOR_WINDOW);
-    const int image = NodeImage(picture, background);
-
-    TVINSERTSTRUCTA insert{};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
-    insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
-    insert.item.pszText = const_cast<char *>(text.c_str());
-    insert.item.iImage = insert.item.iSelectedImage = image;
-    insert.item.lParam = reinterpret_cast<LPARAM>(object.get());
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-    if (item)
-        Nodes.push_back(Node{item, std::move(object)});
-    return item;
 }
 
 const TDeviceBase *TfrmDeviceView::NodeObject(HTREEITEM item) const

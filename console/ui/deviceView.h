@@ -76,16 +76,27 @@ private:
     struct Node {
         HTREEITEM Item;
         std::unique_ptr<TDeviceBase> Object; // owned copy, or none
+        int Parent;       // index of the parent's node, -1 at the top
+        std::string Text; // as the tree holds them
+        int Image;
+    };
+    // A node the system calls for, before it goes into the tree.
+    struct Wanted {
+        int Parent; // index into the same list, -1 for the root
+        std::string Text;
+        HBITMAP Picture;
+        std::unique_ptr<TDeviceBase> Object;
     };
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Layout();
     void ClearTree();
-    void BuildDeviceView(const TRAIDSystem &system);
-    HTREEITEM AddNode(HTREEITEM parent, const std::string &text, HBITMAP picture,
-                      std::unique_ptr<TDeviceBase> object);
-    HTREEITEM AddObjectNode(HTREEITEM parent, const TDeviceBase &live);
-    int NodeImage(HBITMAP picture, COLORREF background);
+    static std::vector<Wanted> WantedNodes(const TRAIDSystem &system);
+    bool SameShape(const std::vector<Wanted> &wanted) const;
+    void RebuildTree(std::vector<Wanted> &wanted, COLORREF background);
+    void UpdateTree(std::vector<Wanted> &wanted, COLORREF background);
+    // The image of the next node; `changed` says its slot now holds other pixels.
+    int NodeImage(HBITMAP picture, COLORREF background, bool &changed);
     void DropImagesFrom(int first);
 
     std::vector<Node> Nodes; // in the order the nodes were added

@@ -226,3 +226,38 @@ TEST(DevicePictures, ByTypeAndRack)
 }
 
 } // namespace
+
+// A copy has the source's pixels, whichever way up its rows are stored.
+TEST(CopyPicture, SamePixelsFromEveryKindOfBitmap)
+{
+    auto dib = [](int height) {
+        BITMAPINFO bi = {};
+        bi.bmiHeader = {sizeof bi.bmiHeader, 5, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void *bits = nullptr;
+        return qvl::Bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    };
+    HDC screen = GetDC(nullptr);
+    const struct {
+        const char *what;
+        qvl::Bitmap source;
+    } cases[] = {
+        {"top-down DIB", dib(-3)},
+        {"bottom-up DIB", dib(3)},
+        {"device bitmap", qvl::Bitmap(CreateCompatibleBitmap(screen, 5, 3))},
+    };
+    ReleaseDC(nullptr, screen);
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        {
+            qvl::BitmapDC dc(k.source.get());
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < 5; ++x)
+                    SetPixel(dc.get(), x, y, RGB(40 * x, 80 * y, 200));
+        }
+        const qvl::Bitmap copy = qvl::CopyPicture(k.source.get());
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(Pixels(copy.get(), 5, 3), Pixels(k.source.get(), 5, 3));
+        EXPECT_EQ(Pixels(copy.get(), 5, 3)[1 * 5 + 4], RGB(160, 80, 200));
+    }
+    EXPECT_FALSE(qvl::CopyPicture(nullptr));
+}

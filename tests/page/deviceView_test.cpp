@@ -362,3 +362,50 @@ TEST(DeviceView, AfterEveryResizeTheWindowLooksAsIfPaintedAfresh)
         EXPECT_EQ(differing, 0u) << "stale pixels";
     }
 }
+
+TEST(DeviceView, AReloadOfTheSameShapeUpdatesTheNodesInPlaceAsARebuildWouldShowThem)
+{
+    Console c;
+    const std::vector<HTREEITEM> nodes = c.Nodes();
+    const HTREEITEM failing = c.FindDevice(0x111), renamed = c.FindDevice(0x115);
+    auto drawn = [&c](HTREEITEM node) {
+        qvl::Bitmap image = qvl::CreatePicture(24, 24, RGB(1, 2, 3));
+        {
+            qvl::BitmapDC dc(image.get());
+            ImageList_Draw(c.View().Images.get(), ImageOf(c, node), dc.get(), 0, 0, ILD_NORMAL);
+        }
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                pixels.push_back(Pixel(image.get(), x, y));
+        return pixels;
+    };
+    const auto failingBefore = drawn(failing), renamedBefore = drawn(renamed);
+    // What a rebuild drops: a selection and a collapsed controller.
+    c.Select(renamed);
+    TreeView_Expand(c.Tree(), nodes[1], TVE_COLLAPSE);
+    // Another model name (text) and a failed disk (picture).
+    std::string system(16384, '\0');
+    ASSERT_GT(qvlsim_show(&system[0], static_cast<uint32_t>(system.size())), 0);
+    system.resize(std::strlen(system.c_str()));
+    const size_t model = system.find("QVD-6120");
+    ASSERT_NE(model, std::string::npos);
+    system.replace(model, 8, "QVD-6121");
+    char error[256] = "";
+    ASSERT_EQ(qvlsim_load_text(system.c_str(), "test", error, sizeof error), 0) << error;
+    ASSERT_EQ(qvlsim_fail(0x111), 0);
+    c.System().Reload();
+    const std::vector<DWORD> after = Capture(c.main->hwnd());
+
+    EXPECT_EQ(c.Nodes(), nodes) << "the same nodes, all expanded";
+    std::vector<std::string> texts = DemoTree;
+    texts[15] = "QVD-6121 ATA DISK";
+    EXPECT_EQ(Texts(c), texts);
+    EXPECT_EQ(c.View().TreeView->Selected(), nullptr);
+    EXPECT_EQ(c.Panel().Title(), "System Information");
+    EXPECT_NE(drawn(failing), failingBefore);
+    EXPECT_EQ(drawn(renamed), renamedBefore);
+    RedrawWindow(c.main->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const std::vector<DWORD> afresh = Capture(c.main->hwnd());
+    EXPECT_TRUE(after == afresh) << "stale pixels";
+}
