@@ -93,8 +93,10 @@ cat <<NOTES
     each conversion makes (qvl_get_event and the device reads the simulator recorded for it),
     made directly in the same run.
 [5] Every line from index 0 up, $LOG_RUNS run(s) (QVL_BENCH_LOG_RUNS for more); floor: reading
-    the same file once (fopen "rt" + fgetc), median of 21. Each call opens the file and checks
-    it is unchanged, then continues from the line the previous call read.
+    the same file once (fopen "rt" + fgetc), median of 21. A call that follows on checks the
+    file's size and time stamps by name and takes its line from up to 64 KiB read ahead; the
+    file is opened only when those run out or anything differs, and nothing is read ahead
+    within 3 s of a write (the bench starts after that).
 [6] One call, median of 21; a read that does not follow on reads the log from its start, so
     the last line alone costs about one full read of the file (ratio against the floor of [5]).
 [7] The console writes these moments to the file QVL_TIMELINE names (set by the bench only);
