@@ -357,6 +357,13 @@ AttributesQuery QueryByName()
     return query;
 }
 
+// Shared for reading and writing, as the C runtime opens a file for reading.
+FileHandle OpenLogForReading()
+{
+    return FileHandle(CreateFileA(LogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 bool LogAttributes(WIN32_FILE_ATTRIBUTE_DATA &out)
 {
     const AttributesQuery query = QueryByName();
@@ -399,8 +406,7 @@ public:
         if (!usable)
             return false;
 
-        FileHandle log(CreateFileA(LogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle log = OpenLogForReading();
         ReadAhead ahead;
         ahead.bytes.resize(kAhead);
         DWORD got = 0;
@@ -533,9 +539,7 @@ namespace {
 // settled. 0, or EOF, kError or kTooLong.
 int ReadFromFile(int32_t index, char (&line)[kLineBuffer + 1])
 {
-    // Shared for reading and writing, as the C runtime opens a file for reading.
-    FileHandle file(CreateFileA(LogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file = OpenLogForReading();
     if (file.get() == INVALID_HANDLE_VALUE)
         return TextReader::kError;
 
