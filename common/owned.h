@@ -84,6 +84,29 @@ using Bitmap = Owned<HBITMAP, GdiObjectTraits>;
 using Font = Owned<HFONT, GdiObjectTraits>;
 using Brush = Owned<HBRUSH, GdiObjectTraits>;
 
+struct MemoryDCTraits {
+    static void Close(HDC h) { DeleteDC(h); }
+};
+using MemoryDC = Owned<HDC, MemoryDCTraits>; // from CreateCompatibleDC
+
+// A window's DC (the screen's for none), released with the window it came from.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+    WindowDC(const WindowDC &) = delete;
+    WindowDC &operator=(const WindowDC &) = delete;
+    ~WindowDC()
+    {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 struct MenuTraits {
     static void Close(HMENU h) { DestroyMenu(h); }
 };

@@ -57,10 +57,8 @@ Bitmap CopyPicture(HBITMAP source)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    HDC dc = CreateCompatibleDC(nullptr);
-    const int rows = dc ? GetDIBits(dc, source, 0, size.cy, bits, &bi, DIB_RGB_COLORS) : 0;
-    if (dc)
-        DeleteDC(dc);
+    const MemoryDC dc(CreateCompatibleDC(nullptr));
+    const int rows = dc ? GetDIBits(dc.get(), source, 0, size.cy, bits, &bi, DIB_RGB_COLORS) : 0;
     if (rows != size.cy) {
         BitmapDC from(source), to(copy.get());
         BitBlt(to.get(), 0, 0, size.cx, size.cy, from.get(), 0, 0, SRCCOPY);

@@ -59,7 +59,8 @@ void TDlgAbout::SizeLabels()
     Labels[LabelVersion] = {"Version 1.0", FormFont.get(), {108, 65, 108, 65}, false};
     Labels[LabelNotice] = {MakerNotice, FormFont.get(), {108, 88, 298, 88}, true};
     Labels[LabelWebAddress] = {MakerWebAddress, LinkFont.get(), {106, 126, 106, 126}, false};
-    HDC screen = GetDC(nullptr);
+    const qvl::WindowDC screenDC;
+    const HDC screen = screenDC.get();
     for (Label &label : Labels) {
         qvl::Selected selected(screen, label.Font);
         if (label.Wraps) {
@@ -71,7 +72,6 @@ void TDlgAbout::SizeLabels()
             label.Rect.bottom = label.Rect.top + size.cy;
         }
     }
-    ReleaseDC(nullptr, screen);
 }
 
 void TDlgAbout::FormCreate() { SetWindowTextA(hwnd(), ApplicationTitle); }

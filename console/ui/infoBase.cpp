@@ -19,9 +19,7 @@ TfrmInfoBase::TfrmInfoBase(HWND parent)
     CreateWindowOf("QvlInfoFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, "", 0, 0,
                    DesignWidth, DesignHeight, parent, nullptr, 0, nullptr);
     TitleFont = qvl::MakeFont(-16, FW_BOLD);
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(qvl::WindowDC().get(), LOGPIXELSY);
     LabelFont = qvl::MakeFont(-MulDiv(LabelFontSize, dpi, 72));
 }
 
@@ -50,9 +48,10 @@ void TfrmInfoBase::SetLabelCaption(TLabel &label, const std::string &caption)
     if (label.Measured && label.Caption == caption)
         return; // the same text: the same size, nothing to draw again
     label.Caption = caption;
-    HDC dc = GetDC(hwnd());
     SIZE size{0, 0};
     {
+        const qvl::WindowDC window(hwnd());
+        const HDC dc = window.get();
         qvl::Selected font(dc, LabelFont.get());
         GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
         if (caption.empty()) {
@@ -61,7 +60,6 @@ void TfrmInfoBase::SetLabelCaption(TLabel &label, const std::string &caption)
             size.cy = tm.tmHeight;
         }
     }
-    ReleaseDC(hwnd(), dc);
     label.Width = size.cx;
     label.Height = size.cy;
     label.Measured = true;

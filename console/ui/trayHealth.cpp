@@ -33,16 +33,12 @@ qvl::Icon qvl::ComposeAlarmIcon(HICON base)
 
     // Drawn afresh as a classic pair of bitmaps (colour over black, monochrome mask), which
     // every version draws the same whatever format the base icon has.
-    HDC screen = GetDC(nullptr);
-    Bitmap color(CreateCompatibleBitmap(screen, w, h));
-    ReleaseDC(nullptr, screen);
+    Bitmap color(CreateCompatibleBitmap(WindowDC().get(), w, h));
     Bitmap mask(CreateBitmap(w, h, 1, 1, nullptr));
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!color || !mask || !dc) {
-        if (dc)
-            DeleteDC(dc);
+    const MemoryDC memory(CreateCompatibleDC(nullptr));
+    if (!color || !mask || !memory)
         return Icon();
-    }
+    const HDC dc = memory.get();
     const RECT all{0, 0, w, h};
     const int x = w / 2 - 1, y = h / 2 - 1; // the disc: the lower right quarter and a pixel
     {
@@ -59,7 +55,6 @@ qvl::Icon qvl::ComposeAlarmIcon(HICON base)
         Selected pen(dc, GetStockObject(BLACK_PEN)), brush(dc, GetStockObject(BLACK_BRUSH));
         Ellipse(dc, x, y, w, h);
     }
-    DeleteDC(dc);
     ICONINFO marked{TRUE, 0, 0, mask.get(), color.get()};
     return Icon(CreateIconIndirect(&marked)); // copies both bitmaps
 }
