@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "owned.h"
 #include "qvlclient.h"
 
 // The operations used, as (name, parameter list, argument list).
@@ -55,9 +56,10 @@ bool BindClient(std::string &why)
     dir = dir.substr(0, dir.find_last_of("\\/") + 1);
     // No "missing DLL" box on old Windows: the caller reports it.
     const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE lib = LoadLibraryA((dir + "qvlclient.dll").c_str());
+    qvl::Library owned(LoadLibraryA((dir + "qvlclient.dll").c_str()));
     const DWORD error = GetLastError();
     SetErrorMode(oldMode);
+    const HMODULE lib = owned.get();
     if (!lib) {
         why = "qvlclient.dll or the driver's qvldev.dll cannot be loaded (error " + std::to_string(error) + ")";
         return false;
@@ -66,7 +68,6 @@ bool BindClient(std::string &why)
     auto libInfo = reinterpret_cast<LibInfoFn>(reinterpret_cast<void *>(GetProcAddress(lib, "cs_qvl_get_lib_info")));
     LibInfo info{};
     if (!libInfo || libInfo(&info) != 0 || info.version != QVL_LIB_VERSION || info.mode != QVL_MODE_LOCAL) {
-        FreeLibrary(lib);
         why = "Invalid version.";
         return false;
     }
@@ -80,11 +81,10 @@ bool BindClient(std::string &why)
 #define QVL_CLEAR(name, params, args) p_##name = nullptr;
         QVL_BOUND_OPERATIONS(QVL_CLEAR)
 #undef QVL_CLEAR
-        FreeLibrary(lib);
         why = "qvlclient.dll lacks an operation";
         return false;
     }
-    Library = lib;
+    Library = owned.release();
     return true;
 }
 
