@@ -22,11 +22,27 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   quiet dpkg --add-architecture i386
   need_update=1
 fi
+# The Debian mirror this host is set up for: the first non-security archive of its own sources
+# (deb822 files or one-line entries). Entries this script adds use it, never a mirror of its own.
+host_mirror() {
+  local etc=${QVL_APT_ETC:-/etc/apt} f
+  {
+    for f in "$etc"/sources.list.d/*.sources; do
+      [ -f "$f" ] && sed -n 's/^URIs: *\([^ ]*\).*/\1/p' "$f"
+    done
+    for f in "$etc"/sources.list "$etc"/sources.list.d/*.list; do
+      [ -f "$f" ] && sed -n 's/^deb \(\[[^]]*\] *\)\{0,1\}\([^ ]*\).*/\2/p' "$f"
+    done
+  } | grep -v security | head -1 || true
+}
+
 # apt-get source needs a deb-src entry (libjpeg is built from Debian's sources for mingw).
 if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  cat >/etc/apt/sources.list.d/qvl-deb-src.sources <<'SRC'
+  mirror=$(host_mirror)
+  [ -n "$mirror" ] || { echo "setup: no Debian mirror found in the host's apt sources" >&2; exit 1; }
+  cat >/etc/apt/sources.list.d/qvl-deb-src.sources <<SRC
 Types: deb-src
-URIs: http://deb.debian.org/debian
+URIs: $mirror
 Suites: bookworm
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
@@ -66,12 +82,12 @@ if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   qemu=/usr/bin/qemu-i386
   if [ ! -x "$qemu" ]; then
     echo "setup: this host runs no 32-bit programs; installing qemu's i386 emulator"
-    mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null |
-             grep -v security | head -1)
+    mirror=$(host_mirror)
+    [ -n "$mirror" ] || { echo "setup: no Debian mirror found in the host's apt sources" >&2; exit 1; }
     if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
       cat >/etc/apt/sources.list.d/qvl-backports.sources <<SRC
 Types: deb
-URIs: ${mirror:?no Debian mirror found in /etc/apt/sources.list.d}
+URIs: $mirror
 Suites: bookworm-backports
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
