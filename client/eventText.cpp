@@ -28,11 +28,10 @@ int NameLength(const char (&name)[16]) { return static_cast<int>(qvl_field_lengt
 
 // The array's name, or "Member n of " and the name of the striped array it belongs to.
 // Empty when the device is no array or the striped parent cannot be confirmed. Returns whether
-// the device itself read as an array.
-bool DisplayName(DeviceId id, char (&out)[64])
+// the device itself read as an array; `self` keeps what it read.
+bool DisplayName(DeviceId id, char (&out)[64], InfoBuffer &self)
 {
     std::memset(out, 0, sizeof out);
-    InfoBuffer self;
     if (!ReadInfo(id, self) || !IsArray(self))
         return false;
     const ArrayInfo &a = self.info.u.array;
@@ -110,7 +109,8 @@ bool MakeEntry(const DeviceEvent *event, EventEntry *entry)
         return false;
     const DeviceId id = event->device;
     char display[64];
-    const bool isArray = DisplayName(id, display);
+    InfoBuffer self;
+    const bool isArray = DisplayName(id, display, self);
 
     std::memset(entry, 0, sizeof *entry);
     std::memcpy(&entry->event, event, sizeof *event);
@@ -130,8 +130,7 @@ bool MakeEntry(const DeviceEvent *event, EventEntry *entry)
         return true;
     }
     case Message::Array: {
-        InfoBuffer self;
-        if (!ReadInfo(id, self) || !IsArray(self))
+        if (!isArray)
             return false;
         PutText(*entry, format, display);
         return true;
@@ -160,7 +159,10 @@ bool MakeEntry(const DeviceEvent *event, EventEntry *entry)
         } else {
             return false; // nothing names the array: it is left alone
         }
-        if (isArray) // a disk or an unknown device named by the payload is never deleted
+        // The text is the driver's report and stands either way. Deleting is the most destructive
+        // thing the library does, so it follows only an array that still reads as initialising or
+        // as not available: never a disk, an unreadable device or a healthy array.
+        if (isArray && (self.info.u.array.status & (QVL_ARRAY_INITIALIZING | QVL_ARRAY_NOT_AVAILABLE)))
             qvl_delete_array(id, 0);
         return true;
     }

@@ -183,6 +183,8 @@ TEST_F(EventText, EventsComeInDriverOrder)
 TEST_F(EventText, FailedInitialisationDeletesTheArrayItNames)
 {
     DeviceInfo info;
+    for (DeviceId id : {0x30u, 0x40u, 0x22u})
+        ASSERT_EQ(cs_qvl_set_array_state(0, id, QVL_ARRAY_INITIALIZING), 0);
     // Zero payload: the array's own name, then the array is gone.
     qvlsim_clear_calls();
     ASSERT_EQ(Take(15, 0x30), 0);
@@ -202,6 +204,43 @@ TEST_F(EventText, FailedInitialisationDeletesTheArrayItNames)
     ASSERT_EQ(Take(14, 0x22), 0);
     EXPECT_EQ(Text(), "Array 'Member 2 of Data' initializing aborted, the array is deleted.");
     EXPECT_EQ(DeleteCalls(), 1);
+}
+
+// The texts are the driver's report whatever the array's state; only an array that still reads
+// as initialising or not available is deleted.
+TEST_F(EventText, OnlyAnArrayStillInitialisingOrNotAvailableIsDeleted)
+{
+    const struct {
+        const char *label;
+        uint32_t status;
+        bool unreadable;
+        int deletes;
+    } cases[] = {
+        {"healthy", 0, false, 0},
+        {"bootable", QVL_ARRAY_BOOTABLE, false, 0},
+        {"needs a rebuild", QVL_ARRAY_NEED_REBUILD | QVL_ARRAY_BROKEN, false, 0},
+        {"verifying", QVL_ARRAY_VERIFYING, false, 0},
+        {"initialising", QVL_ARRAY_INITIALIZING, false, 1},
+        {"not available", QVL_ARRAY_NOT_AVAILABLE, false, 1},
+        {"initialising, unreadable", QVL_ARRAY_INITIALIZING, true, 0},
+    };
+    for (uint8_t code : {14, 15}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(c.label) + ", code " + std::to_string(code));
+            qvltest::LoadScenario(kSystem);
+            ASSERT_EQ(cs_qvl_set_array_state(0, 0x40, c.status), 0);
+            if (c.unreadable) {
+                ASSERT_EQ(qvlsim_inject(QVLSIM_OP_GET_DEVICE_INFO, -1, 0), 0);
+            }
+            qvlsim_clear_calls();
+            ASSERT_EQ(Take(code, 0x40, "Named"), 0);
+            EXPECT_THAT(Text(), testing::StartsWith("Array 'Named' initializing"));
+            EXPECT_EQ(DeleteCalls(), c.deletes);
+            qvlsim_inject_clear();
+            DeviceInfo info;
+            EXPECT_EQ(cs_qvl_get_device_info(0, 0x40, &info) == 0, c.deletes == 0);
+        }
+    }
 }
 
 TEST_F(EventText, NothingIsDeletedWhenNoNameCanBeFound)
