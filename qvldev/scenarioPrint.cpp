@@ -3,6 +3,7 @@
 #include "scenario.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "scenarioWords.h"
 
@@ -172,6 +173,7 @@ void printArray(std::string &out, const SimArray &a)
 std::string printScenario(const SimState &s)
 {
     std::string out = "# Quorvel simulated RAID system\n";
+    if (s.recovered[0] != '\0') out += "# " + std::string(s.recovered, strnlen(s.recovered, sizeof s.recovered)) + "\n";
     printCapabilities(out, s);
     for (uint32_t i = 0; i < s.controllerCount; ++i) {
         const SimController &k = s.controllers[i];

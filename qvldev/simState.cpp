@@ -1,5 +1,7 @@
 #include "simState.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace qvlsim {
@@ -15,6 +17,52 @@ void initEmpty(SimState &s)
     s.caps.maxControllers = 4;
     s.caps.features = QVL_FEATURE_HOT_SWAP;
     s.nextId = 0x100;
+}
+
+namespace {
+
+bool terminated(const char *field, size_t size) { return std::memchr(field, '\0', size) != nullptr; }
+
+bool fault(char *why, size_t whySize, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(why, whySize, format, args);
+    va_end(args);
+    return false;
+}
+
+}  // namespace
+
+bool stateValid(const SimState &s, char *why, size_t whySize)
+{
+    if (!headerValid(s)) return fault(why, whySize, "no state of this layout (magic, version or size)");
+    if (!terminated(s.error, sizeof s.error) || !terminated(s.recovered, sizeof s.recovered))
+        return fault(why, whySize, "a reason text without its end");
+    if (s.typeCount > kMaxTypes || s.limitCount > kMaxTypes)
+        return fault(why, whySize, "type list of %u or limit list of %u entries, past the table", s.typeCount, s.limitCount);
+    if (s.controllerCount > kMaxControllers)
+        return fault(why, whySize, "%u controllers, past the table", s.controllerCount);
+    for (uint32_t i = 0; i < s.controllerCount; ++i)
+        if (s.controllers[i].channelCount > kMaxChannels)
+            return fault(why, whySize, "controller %u has %u channels, past the table", i, s.controllers[i].channelCount);
+    if (s.diskCount > kMaxDisks) return fault(why, whySize, "%u disks, past the table", s.diskCount);
+    for (uint32_t i = 0; i < s.diskCount; ++i) {
+        const SimDisk &d = s.disks[i];
+        if (d.controller >= kMaxControllers || d.channel >= kMaxChannels || d.position > 1)
+            return fault(why, whySize, "disk %u stands at controller %u, channel %u, position %u: out of range",
+                         i, d.controller, d.channel, d.position);
+    }
+    if (s.arrayCount > kMaxArrays) return fault(why, whySize, "%u arrays, past the table", s.arrayCount);
+    for (uint32_t i = 0; i < s.arrayCount; ++i)
+        if (s.arrays[i].memberCount > QVL_MAX_MEMBERS)
+            return fault(why, whySize, "array %u has %u members, past the table", i, s.arrays[i].memberCount);
+    if (s.eventHead >= kEventCapacity || s.eventCount > kEventCapacity)
+        return fault(why, whySize, "event queue head %u or count %u out of range", s.eventHead, s.eventCount);
+    if (s.rawDeviceCount > kMaxRawDevices) return fault(why, whySize, "%u raw devices, past the table", s.rawDeviceCount);
+    if (s.callNext >= QVLSIM_CALL_RECORD || s.callCount > QVLSIM_CALL_RECORD)
+        return fault(why, whySize, "call record next %u or count %u out of range", s.callNext, s.callCount);
+    return true;
 }
 
 SimDisk *findDisk(SimState &s, DeviceId id)

@@ -10,7 +10,7 @@
 namespace qvlsim {
 
 constexpr uint32_t kMagic = 0x534C5651;  // "QVLS"
-constexpr uint32_t kLayoutVersion = 2;
+constexpr uint32_t kLayoutVersion = 3;
 
 constexpr uint32_t kMaxControllers = 16;
 constexpr uint32_t kMaxChannels = 32;
@@ -102,6 +102,7 @@ struct SimState {
     uint32_t size;
     DeviceId nextId;
     char error[256];  // why the scenario of the environment was refused, empty when it was not
+    char recovered[256]; // why a stored state was found invalid and made afresh, or empty
 
     int32_t version;
     DriverCapabilities caps;
@@ -138,6 +139,12 @@ inline bool headerValid(const SimState &s)
 {
     return s.magic == kMagic && s.layoutVersion == kLayoutVersion && s.size == sizeof(SimState);
 }
+
+// Whether every count and index of a stored state lies within its table and every text ends
+// within its field, so that no operation reads or writes outside the block. False with the
+// first fault found in `why` (a zero-terminated text of at most `whySize` bytes). Loops of
+// parents and members are valid: scenarios may make them, and no operation follows them.
+bool stateValid(const SimState &s, char *why, size_t whySize);
 
 SimDisk *findDisk(SimState &s, DeviceId id);
 SimArray *findArray(SimState &s, DeviceId id);

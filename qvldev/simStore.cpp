@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "owned.h"
@@ -138,7 +139,16 @@ StateLock::StateLock()
     // An owner that died inside leaves the mutex abandoned; the state is still whole enough.
     DWORD w = WaitForSingleObject(store.mutex(), INFINITE);
     locked_ = w == WAIT_OBJECT_0 || w == WAIT_ABANDONED;
-    if (!headerValid(*state_)) createFromEnvironment(*state_);
+    // The state file can be written by anyone: every count and index is checked before any
+    // operation uses it. A state that fails is made afresh, with the reason kept for show.
+    char why[160];
+    if (!stateValid(*state_, why, sizeof why)) {
+        const bool stored = headerValid(*state_);
+        createFromEnvironment(*state_);
+        if (stored)
+            std::snprintf(state_->recovered, sizeof state_->recovered,
+                          "the stored state was invalid (%s) and was made afresh", why);
+    }
 }
 
 StateLock::~StateLock()
