@@ -1,7 +1,4 @@
 // The event log, qvl.log in the Windows directory: one tab-separated text line per event.
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +9,7 @@
 
 #include "dispatch.h"
 #include "localOps.h"
+#include "logStamp.h"
 #include "owned.h"
 
 namespace qvl::local {
@@ -28,12 +26,6 @@ public:
     LogLock(const LogLock &) = delete;
     LogLock &operator=(const LogLock &) = delete;
 };
-
-struct FdTraits {
-    static void Close(int fd) { _close(fd); }
-    static int None() { return -1; }
-};
-using Fd = Owned<int, FdTraits>;
 
 PackedTime Now()
 {
@@ -313,6 +305,7 @@ int32_t Result(int r) { return r == 0 ? 0 : r == EOF ? QVL_NO_SUCH_LINE : -1; }
 struct ReadPlace {
     bool valid = false;
     BY_HANDLE_FILE_INFORMATION file{};
+    LogStamp stamp;     // of the same file; compared by name while bytes are kept ahead
     int32_t next = 0;   // index of the line that starts right after `line`
     DWORD lineStart = 0; // raw offset of `line`
     DWORD lineLength = 0;
@@ -340,34 +333,11 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION &a, const BY_HANDLE_FILE_INFORMAT
            a.ftLastWriteTime.dwHighDateTime == b.ftLastWriteTime.dwHighDateTime;
 }
 
-// What can be learnt of the file without opening it: its size, creation and last-write time.
-bool Unchanged(const BY_HANDLE_FILE_INFORMATION &a, const WIN32_FILE_ATTRIBUTE_DATA &b)
-{
-    return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
-           Ticks(a.ftLastWriteTime) == Ticks(b.ftLastWriteTime) && Ticks(a.ftCreationTime) == Ticks(b.ftCreationTime);
-}
-
-// The query of a file's attributes by its name. Windows 95 lacks it: there every read opens the
-// file, and nothing is read ahead.
-using AttributesQuery = BOOL(WINAPI *)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
-AttributesQuery QueryByName()
-{
-    static const AttributesQuery query = reinterpret_cast<AttributesQuery>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileAttributesExA")));
-    return query;
-}
-
 // Shared for reading and writing, as the C runtime opens a file for reading.
 FileHandle OpenLogForReading()
 {
     return FileHandle(CreateFileA(LogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-bool LogAttributes(WIN32_FILE_ATTRIBUTE_DATA &out)
-{
-    const AttributesQuery query = QueryByName();
-    return query && query(LogPath(), GetFileExInfoStandard, &out);
 }
 
 // The one remembered place of the process; readers on several threads take turns on it.
@@ -395,11 +365,12 @@ public:
     // ended without the full query of a file opened afresh (the slowest part of a read here):
     // the file is settled and its attributes are the same before and after the bytes are
     // read, so they are its bytes as they were. False when that cannot be shown.
-    bool ReadOnFromFile(const WIN32_FILE_ATTRIBUTE_DATA &seen)
+    bool ReadOnFromFile(const LogStamp &seen)
     {
         EnterCriticalSection(&lock_);
-        const bool usable = place_.valid && !ahead_.bytes.empty() && !ahead_.whole && Unchanged(place_.file, seen);
+        const bool usable = place_.valid && !ahead_.bytes.empty() && !ahead_.whole && place_.stamp == seen;
         const BY_HANDLE_FILE_INFORMATION file = place_.file;
+        const LogStamp stamp = place_.stamp;
         const DWORD from = place_.lineStart + place_.lineLength;
         const unsigned changes = changes_;
         LeaveCriticalSection(&lock_);
@@ -410,11 +381,11 @@ public:
         ReadAhead ahead;
         ahead.bytes.resize(kAhead);
         DWORD got = 0;
-        WIN32_FILE_ATTRIBUTE_DATA after;
-        if (log.get() == INVALID_HANDLE_VALUE ||
+        LogStamp opened, after;
+        if (log.get() == INVALID_HANDLE_VALUE || !StampByHandle(log.get(), opened) || !(opened == stamp) ||
             SetFilePointer(log.get(), static_cast<LONG>(from), nullptr, FILE_BEGIN) != from ||
-            !ReadFile(log.get(), ahead.bytes.data(), kAhead, &got, nullptr) || !LogAttributes(after) ||
-            !Unchanged(file, after))
+            !ReadFile(log.get(), ahead.bytes.data(), kAhead, &got, nullptr) || !StampByName(LogPath(), after) ||
+            !(after == stamp))
             return false;
         const DWORD end = file.nFileSizeLow;
         ahead.base = from;
@@ -432,11 +403,11 @@ public:
     }
     // Reads line `index` from the bytes kept ahead when it follows on from the last read and
     // the file is as it was then; kMore when the file must be read.
-    int ReadOn(int32_t index, const WIN32_FILE_ATTRIBUTE_DATA &now, char (&line)[kLineBuffer + 1])
+    int ReadOn(int32_t index, const LogStamp &now, char (&line)[kLineBuffer + 1])
     {
         EnterCriticalSection(&lock_);
         int r = TextReader::kMore;
-        if (place_.valid && !ahead_.bytes.empty() && index >= place_.next && Unchanged(place_.file, now) &&
+        if (place_.valid && !ahead_.bytes.empty() && index >= place_.next && place_.stamp == now &&
             (index > place_.next || (r = TakePlainLine(line)) != 0)) {
             TextReader reader(ahead_.bytes.data(), ahead_.base, ahead_.pos, ahead_.length, ahead_.whole);
             r = SkipLines(reader, place_.next, index);
@@ -497,39 +468,59 @@ SharedReadPlace &LastRead()
     static SharedReadPlace place;
     return place;
 }
+
+
+// Appends one line whole or not at all: a short write (a full disk) is cut back to the size the
+// file had, so that the next line does not glue onto half of this one. Callers hold both locks,
+// so no append of ours lands between the size taken here and the cut.
+bool AppendWhole(HANDLE file, const char *line, DWORD length)
+{
+    LONG high = 0;
+    const DWORD low = SetFilePointer(file, 0, &high, FILE_END);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+        return false;
+    DWORD written = 0;
+    if (WriteFile(file, line, length, &written, nullptr) && written == length)
+        return true;
+    LONG back = high;
+    if (SetFilePointer(file, static_cast<LONG>(low), &back, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+        GetLastError() == NO_ERROR)
+        SetEndOfFile(file);
+    return false;
+}
+
 } // namespace
 
 int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
 {
     if (!entry)
-        return 0;
+        return -1;
     entry->event.time = Now();
-
-    // Append-only: every write lands at the end as it is then, whoever wrote before it.
-    Fd fd(_open(LogPath(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_TEXT, _S_IREAD | _S_IWRITE));
-    if (fd.get() < 0)
-        return 0;
 
     const PackedTime t = entry->event.time;
     char text[QVL_EVENT_TEXT];
     std::snprintf(text, sizeof text, "%.*s",
                   static_cast<int>(qvl_field_length(entry->text, QVL_EVENT_TEXT - 1)), entry->text);
     FlattenText(text);
-    char line[sizeof(EventEntry)];
-    int len = std::snprintf(line, sizeof line, "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d\t%s\n", '0',
+    char line[sizeof(EventEntry) + 2];
+    int len = std::snprintf(line, sizeof(EventEntry), "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d\t%s", '0',
                             TypeCharacter(entry->type), qvl_time_month(t), qvl_time_day(t), qvl_time_year(t),
                             qvl_time_hour(t), qvl_time_minute(t), qvl_time_second(t), text);
     if (len <= 0)
-        return 0;
-    if (len > kLineBuffer) { // cut the text so that the reader takes the whole line back
-        len = kLineBuffer;
-        line[len - 1] = '\n';
-    }
+        return -1;
+    if (len > kLineBuffer - 1) // cut the text so that the reader takes the whole line back
+        len = kLineBuffer - 1;
+    line[len++] = '\r'; // the text-mode line end that readers of the file expect
+    line[len++] = '\n';
 
+    // Shared as the C runtime shares it, so that readers and other appenders keep their access.
+    FileHandle log(CreateFileA(LogPath(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (log.get() == INVALID_HANDLE_VALUE)
+        return -1;
     LogLock lock;
     CrossProcessLock processes;
-    _write(fd.get(), line, static_cast<unsigned>(len));
-    return 0;
+    return AppendWhole(log.get(), line, static_cast<DWORD>(len)) ? 0 : -1;
 }
 
 namespace {
@@ -549,6 +540,10 @@ int ReadFromFile(int32_t index, char (&line)[kLineBuffer + 1])
     GetSystemTimeAsFileTime(&moment);
     BY_HANDLE_FILE_INFORMATION now;
     const bool known = GetFileInformationByHandle(file.get(), &now) && now.nFileSizeHigh == 0;
+    // Taken with the state above, before any byte is read: a later write shows against it.
+    LogStamp stamp;
+    const bool stamped = known && StampByHandle(file.get(), stamp) && stamp.size == now.nFileSizeLow &&
+                         stamp.lastWrite == Ticks(now.ftLastWriteTime);
     ReadAhead ahead;
     ahead.bytes.resize(kAhead);
     TextReader reader(file.get(), ahead.bytes.data(), kAhead);
@@ -573,11 +568,12 @@ int ReadFromFile(int32_t index, char (&line)[kLineBuffer + 1])
     if (known && read.lineStart + read.lineLength == reader.Offset()) {
         read.valid = true;
         read.file = now;
+        read.stamp = stamp;
         read.next = index + 1;
         // Bytes past the size taken above may belong to a write that came after it.
         const DWORD end = now.nFileSizeLow;
         const bool settled = Ticks(now.ftLastWriteTime) + kSettled <= Ticks(moment);
-        const DWORD held = settled && QueryByName() ? reader.ReadAhead() : 0;
+        const DWORD held = settled && stamped ? reader.ReadAhead() : 0;
         ahead.base = reader.Offset();
         if (held > 0 && ahead.base <= end) {
             ahead.length = end - ahead.base < held ? end - ahead.base : held;
@@ -600,11 +596,11 @@ int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
         index = 0;
     char line[kLineBuffer + 1];
     int r = TextReader::kMore;
-    WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (LogAttributes(attributes)) {
-        r = LastRead().ReadOn(index, attributes, line);
-        if (r == TextReader::kMore && LastRead().ReadOnFromFile(attributes))
-            r = LastRead().ReadOn(index, attributes, line);
+    LogStamp stamp;
+    if (StampByName(LogPath(), stamp)) {
+        r = LastRead().ReadOn(index, stamp, line);
+        if (r == TextReader::kMore && LastRead().ReadOnFromFile(stamp))
+            r = LastRead().ReadOn(index, stamp, line);
     }
     if (r == TextReader::kMore)
         r = ReadFromFile(index, line);

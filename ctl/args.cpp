@@ -30,7 +30,7 @@ const std::vector<CommandSpec> &Commands()
          {Interval, Json, Exec, Cycles}},
         {"events", nullptr, "take the driver's waiting events and print their texts",
          {{"--follow", nullptr, "keep polling for events (every 3 seconds unless --interval)"}, Json,
-          {"--save", nullptr, "append each event to the event log qvl.log"}, Exec, Interval, Cycles}},
+          {"--save", nullptr, "append each event to the event log qvl.log (exit 2 when one cannot be written)"}, Exec, Interval, Cycles}},
         {"log", nullptr, "the event log qvl.log read back", {Json, {"--clear", nullptr, "delete the event log"}}},
         {"check", nullptr, "monitoring plugin: one status line with performance data, exit 0/1/2/3", {}},
         {"metrics", nullptr, "the state in the Prometheus text exposition format",

@@ -91,13 +91,15 @@ Result EventsCommand(const Args &args)
         std::fputs("qvlctl: warning: the console qvlswap.exe is running; each driver event reaches only one of "
                    "the two, so the events qvlctl takes do not reach the console.\n",
                    stderr);
-    const bool follow = args.Has("--follow"), json = args.Has("--json");
+    bool follow = args.Has("--follow");
+    const bool json = args.Has("--json");
     long interval = 3, cycles = 0;
     if (args.Has("--interval"))
         ParseCount(args.Value("--interval"), 1, interval);
     if (args.Has("--cycles"))
         ParseCount(args.Value("--cycles"), 1, cycles);
     std::string collected; // without --follow the whole output goes at once
+    bool saving = args.Has("--save");
     for (long poll = 0;; ++poll) {
         for (int n = 0; n < MaxEventsPerPoll; ++n) {
             EventEntry e;
@@ -120,8 +122,15 @@ Result EventsCommand(const Args &args)
                 if (code < 0)
                     std::fprintf(stderr, "qvlctl: --exec: the command could not be started (error %lu)\n", GetLastError());
             }
-            if (args.Has("--save"))
-                cs_qvl_save_log_event(0, &e);
+            // An event that cannot be logged is still printed (the driver gave it up), and no
+            // further event is taken: those stay with the driver instead of going unlogged.
+            if (saving && cs_qvl_save_log_event(0, &e) != 0) {
+                r.Code = 2;
+                r.Err += "qvlctl: the event \"" + EntryText(e) + "\" could not be written to the event log qvl.log\n";
+                saving = false;
+                follow = false;
+                break;
+            }
         }
         if (!follow || (cycles && poll + 1 >= cycles))
             break;

@@ -317,17 +317,17 @@ TEST_F(EventLog, ClearingALogThatAnotherProgramHoldsOpenFails)
     EXPECT_EQ(cs_qvl_clear_event_log(0), 0);
 }
 
-TEST_F(EventLog, UnopenableLogIsNotWrittenButTheEntryIsStamped)
+TEST_F(EventLog, UnopenableLogIsNotWrittenAndTheSaveFailsButTheEntryIsStamped)
 {
     // A directory in the log's place cannot be opened as a file, whoever runs the test.
     ASSERT_TRUE(CreateDirectoryA(LogPath().c_str(), nullptr));
     EventEntry e = Entry('E', "not written");
     e.event.time = 0;
-    EXPECT_EQ(cs_qvl_save_log_event(0, &e), 0);
+    EXPECT_EQ(cs_qvl_save_log_event(0, &e), -1);
     EXPECT_NE(e.event.time, 0u);
     EventEntry back;
     EXPECT_EQ(cs_qvl_enum_event(0, &back, 0), -1);
-    EXPECT_EQ(cs_qvl_save_log_event(0, nullptr), 0);
+    EXPECT_EQ(cs_qvl_save_log_event(0, nullptr), -1);
     RemoveDirectoryA(LogPath().c_str());
 }
 
@@ -370,6 +370,41 @@ TEST_F(EventLog, ConcurrentAppendsKeepEveryLineWhole)
     }
     EventEntry e;
     EXPECT_EQ(cs_qvl_enum_event(0, &e, kThreads * kLines), QVL_NO_SUCH_LINE);
+}
+
+// Another file of the same size put in the log's place with the old one's time stamps copied
+// (mv new qvl.log; touch -r old qvl.log): a read that follows on must not serve the old file's
+// kept bytes.
+TEST_F(EventLog, AReplacedLogWithTheOldStampsIsReadAfresh)
+{
+    WriteRaw("0\tI\t01/02/26 03:04:05\told one\r\n0\tI\t01/02/26 03:04:05\told two\r\n");
+    Settle(0);
+    EventEntry e;
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
+    ASSERT_EQ(Text(e), "old one");
+
+    const std::string source = LogPath() + ".new";
+    std::ofstream(source, std::ios::binary) << "0\tI\t01/02/26 03:04:05\tnew one\r\n0\tI\t01/02/26 03:04:05\tnew two\r\n";
+    FILETIME created, written;
+    {
+        HANDLE old = CreateFileA(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(old, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(GetFileTime(old, &created, nullptr, &written));
+        CloseHandle(old);
+        HANDLE other = CreateFileA(source.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(other, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(SetFileTime(other, &created, nullptr, &written));
+        CloseHandle(other);
+    }
+    ASSERT_TRUE(MoveFileExA(source.c_str(), LogPath().c_str(), MOVEFILE_REPLACE_EXISTING));
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    ASSERT_TRUE(GetFileAttributesExA(LogPath().c_str(), GetFileExInfoStandard, &now));
+    ASSERT_EQ(CompareFileTime(&now.ftLastWriteTime, &written), 0) << "the stamps are the old file's";
+
+    ASSERT_EQ(cs_qvl_enum_event(0, &e, 1), 0);
+    EXPECT_EQ(Text(e), "new two");
 }
 
 // A read that follows on from the last one in a settled log takes its line from what that read

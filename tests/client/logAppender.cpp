@@ -1,5 +1,6 @@
 // A second process for the event-log tests: appends COUNT entries "TAG i" to the log, or puts
-// the file SOURCE in the log's place.
+// the file SOURCE in the log's place. A failed append prints "failed i"; the exit code is the
+// number of failed appends (at most 100).
 // Usage: log_appender TAG COUNT | log_appender --replace SOURCE
 #include <windows.h>
 
@@ -22,12 +23,16 @@ int main(int argc, char **argv)
         return MoveFileExA(argv[2], log, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
     }
     const int count = std::atoi(argv[2]);
+    int failed = 0;
     for (int i = 0; i < count; ++i) {
         EventEntry e;
         std::memset(&e, 0, sizeof e);
         e.type = 'I';
         std::snprintf(e.text, sizeof e.text, "%s %d", argv[1], i);
-        cs_qvl_save_log_event(0, &e);
+        if (cs_qvl_save_log_event(0, &e) != 0) {
+            ++failed;
+            std::printf("failed %d\n", i);
+        }
     }
-    return 0;
+    return failed < 100 ? failed : 100;
 }
