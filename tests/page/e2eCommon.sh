@@ -29,9 +29,47 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 qvlsim() { (cd "$bin" && wine ./qvlsim.exe "$@"); }
-# What the console shows: "selected" (the tree's selection, "Controller 1/Channel 1/MODEL") or
-# "panel-title" (a digest of the information panel's title strip).
+# What the console shows: "selected" (the tree's selection, "Controller 1/Channel 1/MODEL", or
+# "(system)"), "nodes" (how many the tree holds) or "panel-title" (a digest of the information
+# panel's title strip).
 probe() { wine "$probe_exe" "$1" </dev/null 2>/dev/null | tr -d '\r'; }
+
+# Waits, about a minute at most, until `probe WHAT` answers $2 (or, with "!", anything but $3).
+# Every wait in these scripts is for a state the console shows, never for a time.
+wait_probe() {
+  local got
+  for _ in $(seq 300); do
+    got=$(probe "$1")
+    if [ "$2" = "!" ]; then [ -n "$got" ] && [ "$got" != "$3" ] && return 0
+    else [ "$got" = "$2" ] && return 0; fi
+    sleep 0.2
+  done
+  echo "$E2E_NAME: waited for $1 ${*:2}, last read '$got'" >&2
+  return 1
+}
+# The tree holds $1 nodes: the console has filled (or rebuilt) it.
+wait_nodes() { wait_probe nodes "$1"; }
+wait_selected() { wait_probe selected "$1"; }
+
+# Keys as a person types them: one at a time, a tenth of a second apart.
+press() { # KEY [COUNT]
+  for _ in $(seq "${2:-1}"); do xdotool key --clearmodifiers "$1"; sleep 0.1; done
+}
+
+# A click on the tree's first node (the system). Two clicks closer than the double-click time
+# are a double click, which folds the system's branch, so a click waits for that time (and a
+# margin) to pass since the one before; how fast the machine is changes nothing.
+double_click_ms=
+last_click_ms=0
+click_tree() {
+  [ -n "$double_click_ms" ] || double_click_ms=$(wine "$probe_exe" double-click </dev/null 2>/dev/null | tr -d '\r')
+  local now gap
+  now=$(date +%s%3N)
+  gap=$(( ${double_click_ms:-500} + 250 - (now - last_click_ms) ))
+  if [ "$gap" -gt 0 ]; then sleep "$(awk -v ms="$gap" 'BEGIN { print ms / 1000 }')"; fi
+  xdotool mousemove --window "$main" 40 108 click 1
+  last_click_ms=$(date +%s%3N)
+}
 # The first window whose title is exactly $1, within about a minute (slow under emulation).
 wait_window() {
   local id

@@ -1,6 +1,10 @@
 // e2e_probe: reads from outside what the running console shows, for the end-to-end script.
-//   e2e_probe selected      the path of the tree's selected item below the system, "A/B/C"
+//   e2e_probe selected      the path of the tree's selected item below the system, "A/B/C",
+//                           or "(system)" when the system itself is selected
+//   e2e_probe nodes         the number of nodes in the tree (0 until it is filled)
 //   e2e_probe panel-title   a digest of the pixels of the information panel's title strip
+//   e2e_probe double-click  the double-click time in milliseconds: two clicks closer than it
+//                           are one double click
 // Exit 1 with a line on stderr when the console or the part asked for is not there.
 #include <windows.h>
 #include <commctrl.h>
@@ -119,7 +123,13 @@ std::string selectedPath()
             break; // the system itself, named after the machine
         path = text(item) + (path.empty() ? "" : "/" + path);
     }
-    return path;
+    return path.empty() ? "(system)" : path;
+}
+
+unsigned nodeCount()
+{
+    HWND tree = child(mainWindow(), WC_TREEVIEWA);
+    return static_cast<unsigned>(SendMessageA(tree, TVM_GETCOUNT, 0, 0));
 }
 
 // FNV-1a over the screen pixels of the panel's title strip (the top 30 pixels, as the console
@@ -164,11 +174,19 @@ int main(int argc, char **argv)
             std::printf("%s\n", selectedPath().c_str());
             return 0;
         }
+        if (argc == 2 && std::strcmp(argv[1], "nodes") == 0) {
+            std::printf("%u\n", nodeCount());
+            return 0;
+        }
+        if (argc == 2 && std::strcmp(argv[1], "double-click") == 0) {
+            std::printf("%u\n", GetDoubleClickTime());
+            return 0;
+        }
         if (argc == 2 && std::strcmp(argv[1], "panel-title") == 0) {
             std::printf("%08x\n", static_cast<unsigned>(panelTitleDigest()));
             return 0;
         }
-        throw Fail{"usage: e2e_probe selected | panel-title"};
+        throw Fail{"usage: e2e_probe selected | nodes | panel-title | double-click"};
     } catch (const Fail &f) {
         std::fprintf(stderr, "e2e_probe: %s\n", f.what);
         return 1;
