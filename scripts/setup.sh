@@ -22,19 +22,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   quiet dpkg --add-architecture i386
   need_update=1
 fi
-# The Debian mirror this host is set up for: the first non-security archive of its own sources
-# (deb822 files or one-line entries). Entries this script adds use it, never a mirror of its own.
-host_mirror() {
-  local etc=${QVL_APT_ETC:-/etc/apt} f
-  {
-    for f in "$etc"/sources.list.d/*.sources; do
-      [ -f "$f" ] && sed -n 's/^URIs: *\([^ ]*\).*/\1/p' "$f"
-    done
-    for f in "$etc"/sources.list "$etc"/sources.list.d/*.list; do
-      [ -f "$f" ] && sed -n 's/^deb \(\[[^]]*\] *\)\{0,1\}\([^ ]*\).*/\2/p' "$f"
-    done
-  } | grep -v security | head -1 || true
-}
+. "$here/scripts/apt-mirror.sh"
 
 # apt-get source needs a deb-src entry (libjpeg is built from Debian's sources for mingw).
 if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
