@@ -13,6 +13,10 @@
 ; where no such library is found (in the target folder, unless this setup put it there, or in
 ; the system folder), and it is taken out again when a driver's library turns up later, since
 ; the copy in the program's folder would be loaded in its place.
+;
+; Everything is for all users, like the driver it watches: the program, the Start-menu entries
+; and the start with Windows (HKLM Run). The start with Windows is set up only where the
+; console can start, that is where some qvldev.dll is found.
 
 !ifndef BINDIR
   !error "BINDIR (the folder of the built programs) must be given with -DBINDIR=..."
@@ -102,6 +106,7 @@ Var UninstallSubtitle
 !insertmacro MUI_LANGUAGE "English"
 
 !define NODRIVER_NOTE "${PRODUCT} cannot start until the controller's driver is installed. Install the controller's driver, or run setup again and choose the demonstration system."
+!define NOAUTOSTART_NOTE "${PRODUCT} is not started with Windows yet: run setup again once the controller's driver is installed."
 
 ; Shows a note in the details and, when setup runs silently, writes it to its log.
 !macro Note text
@@ -262,9 +267,8 @@ Section "Start menu entries" SecShortcuts
   CreateShortCut "$SMPROGRAMS\${SMFOLDER}\Uninstall ${PRODUCT}.lnk" "$INSTDIR\uninstall.exe"
 SectionEnd
 
+; Written by "-Tidy up", once it is known whether a qvldev.dll is there for the console to load.
 Section "Start with Windows" SecAutostart
-  ; Hidden in the notification area: the console's "RAID" argument.
-  WriteRegStr HKCU "${RUNKEY}" "${RUNVALUE}" '"$INSTDIR\qvlswap.exe" RAID'
 SectionEnd
 
 Section /o "Demonstration system" SecDemo
@@ -288,9 +292,6 @@ Section "-Tidy up"
   ${IfNot} ${SectionIsSelected} ${SecShortcuts}
     Call RemoveShortcuts
   ${EndIf}
-  ${IfNot} ${SectionIsSelected} ${SecAutostart}
-    DeleteRegValue HKCU "${RUNKEY}" "${RUNVALUE}"
-  ${EndIf}
   ${IfNot} ${SectionIsSelected} ${SecDemo}
     Call RemoveDemo
   ${EndIf}
@@ -299,6 +300,20 @@ Section "-Tidy up"
     StrCpy $NoDriver 1
     !insertmacro Note "qvldev.dll, the library of the controller's driver, was not found. ${NODRIVER_NOTE}"
     StrCpy $FinishText "${PRODUCT} has been installed on your computer.$\r$\n$\r$\n${NODRIVER_NOTE}"
+  ${EndIf}
+  ; Earlier versions wrote the start with Windows for the installing user only.
+  DeleteRegValue HKCU "${RUNKEY}" "${RUNVALUE}"
+  ${If} ${SectionIsSelected} ${SecAutostart}
+  ${AndIf} $NoDriver = 0
+    ; Hidden in the notification area: the console's "RAID" argument.
+    WriteRegStr HKLM "${RUNKEY}" "${RUNVALUE}" '"$INSTDIR\qvlswap.exe" RAID'
+  ${Else}
+    ; Without a qvldev.dll the console would fail to load at every logon.
+    DeleteRegValue HKLM "${RUNKEY}" "${RUNVALUE}"
+    ${If} ${SectionIsSelected} ${SecAutostart}
+      !insertmacro Note "${NOAUTOSTART_NOTE}"
+      StrCpy $FinishText "$FinishText$\r$\n$\r$\n${NOAUTOSTART_NOTE}"
+    ${EndIf}
   ${EndIf}
 SectionEnd
 
@@ -313,7 +328,7 @@ FunctionEnd
   ; Shown beside the list (78 x 84 dialog units, about ten lines): each text fits whole.
   !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "The utility qvlswap.exe, its library qvlclient.dll, the command line qvlctl.exe and the help file QSWAP.CHM."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecShortcuts} "A Start menu folder with the utility, its help and the uninstaller."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Starts the utility hidden in the notification area at logon, so that no driver event goes unseen."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Starts the utility hidden in the notification area at every user's logon, once a driver's library (or the demonstration system) is there."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} "A simulated RAID controller (qvldev.dll, qvlsim.exe) for trying the utility. Skipped where the driver is installed."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
@@ -418,6 +433,8 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${SMFOLDER}\Uninstall ${PRODUCT}.lnk"
   RMDir "$SMPROGRAMS\${SMFOLDER}"
 
+  DeleteRegValue HKLM "${RUNKEY}" "${RUNVALUE}"
+  ; Written for the installing user by earlier versions.
   DeleteRegValue HKCU "${RUNKEY}" "${RUNVALUE}"
   DeleteRegKey HKLM "${UNINSTKEY}"
   DeleteRegKey HKLM "${REGKEY}"

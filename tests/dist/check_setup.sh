@@ -2,8 +2,9 @@
 # The installer qvlswap-setup.exe, run silently under Wine in a throw-away copy of the test
 # prefix: its version record, what it installs with and without the demonstration system, that a
 # driver's qvldev.dll (in the target folder or in the system folder) is never replaced or
-# removed, the start with Windows, what a silent setup writes to its log, and that the
-# uninstaller takes away everything it installed and nothing else, a running console included.
+# removed, the start with Windows (only where a qvldev.dll is there to load, for all users like
+# the Start menu), what a silent setup writes to its log, and that the uninstaller takes away
+# everything it installed and nothing else, a running console included.
 # Usage: check_setup.sh BIN_DIR   (WINEPREFIX: a ready test prefix, as scripts/test.sh makes it)
 set -u
 bin=$(cd "$1" && pwd)
@@ -76,12 +77,21 @@ reg_value() { # KEY VALUE: the data, or nothing when absent
     awk -v v="$2" 'index($0, "    " v "    ") == 1 { sub("^    " v "    REG_[A-Z_]+    ", ""); print }'
 }
 no_key() { ! wine reg query "$1" </dev/null >/dev/null 2>&1; }
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+user_run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_value() { reg_value "$1" 'Quorvel Hot-Swap Utility'; }
 uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel Hot-Swap Utility'
 own_key='HKLM\Software\Quorvel'
 # The Start-menu folders of the utility, wherever Wine keeps the (all users') Start menu.
 menus() { find "$c" -type d -path '*Start Menu/Programs/Quorvel Hot-Swap Utility' 2>/dev/null; }
 shortcuts() { local m; m=$(menus); [ "$(echo "$m" | grep -c .)" -eq 1 ] && ls "$m" | sort | tr '\n' '|'; }
+unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+common_programs=$(unix_path "$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' 'Common Programs')")
+user_programs=$(unix_path "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Programs)")
+menu_for_all_users() {
+  [ -n "$common_programs" ] && [ -d "$common_programs/Quorvel Hot-Swap Utility" ] &&
+    [ ! -e "$user_programs/Quorvel Hot-Swap Utility" ]
+}
 same_file() { cmp -s "$1" "$2"; }
 listing() { (cd "$1" 2>/dev/null && ls | sort | tr '\n' ' '); }
 
@@ -94,10 +104,11 @@ for f in qvlswap.exe qvlclient.dll qvlctl.exe QSWAP.CHM; do
   check "default: $f is the built one" same_file "$d/$f" "$bin/$f"
 done
 check "default: installed qvlswap.exe has version 1.0.5.21" test "$(version "$d/qvlswap.exe" FileVersion)" = "1.0.5.21"
-check "default: the Run value starts the console hidden" \
-  test "$(reg_value "$run_key" 'Quorvel Hot-Swap Utility')" = '"C:\qvltest\Default\qvlswap.exe" RAID'
+check "default: without any qvldev.dll, no Run value (the console could not load at logon)" \
+  test -z "$(run_value "$run_key")$(run_value "$user_run_key")"
 check "default: Start menu has the utility, its help and the uninstaller" test "$(shortcuts)" = \
   "Quorvel Hot-Swap Utility Help.lnk|Quorvel Hot-Swap Utility.lnk|Uninstall Quorvel Hot-Swap Utility.lnk|"
+check "default: the Start menu folder is the all users' one" menu_for_all_users
 check "default: Add/Remove Programs entry with the version" \
   test "$(reg_value "$uninst_key" DisplayVersion)/$(reg_value "$uninst_key" Publisher)" = "1.0.5.21/Quorvel Storage Systems"
 check "default: uninstall string names the uninstaller" \
@@ -109,7 +120,7 @@ check "default: without any qvldev.dll, the silent log says the driver must come
 check "default: the uninstaller ends" uninstall Default
 check "default: the program folder is gone" test ! -e "$d"
 check "default: the throw-away root that setup did not make stays" test -d "$c/qvltest"
-check "default: the Run value is gone" test -z "$(reg_value "$run_key" 'Quorvel Hot-Swap Utility')"
+check "default: the Run value is gone" test -z "$(run_value "$run_key")"
 check "default: the Start menu folder is gone" test -z "$(menus)"
 check "default: the Add/Remove Programs entry is gone" no_key "$uninst_key"
 check "default: setup's own registry key is gone" no_key "$own_key"
@@ -123,7 +134,7 @@ check "demo: qvldev.dll is the simulated one" same_file "$d/qvldev.dll" "$bin/qv
 check "demo: qvlsim.exe is the built one" same_file "$d/qvlsim.exe" "$bin/qvlsim.exe"
 check "demo: the installed qvlsim shows the demonstration system" \
   bash -c "cd '$d' && wine ./qvlsim.exe show </dev/null 2>/dev/null | grep -q '^controller '"
-check "demo: /NOAUTOSTART leaves no Run value" test -z "$(reg_value "$run_key" 'Quorvel Hot-Swap Utility')"
+check "demo: /NOAUTOSTART leaves no Run value" test -z "$(run_value "$run_key")$(run_value "$user_run_key")"
 check "demo: /NOSHORTCUTS leaves no Start menu folder" test -z "$(menus)"
 check "demo: with the simulated library, no note about the driver" quiet_about_driver Demo
 
@@ -189,7 +200,46 @@ check "system driver: the uninstaller ends" uninstall Sys
 check "system driver: the program folder is gone" test ! -e "$d"
 rm -f "$sys/qvldev.dll"
 
-# --- 6. a console that cannot be asked to exit (stopped): the uninstaller ends all the same,
+# --- 6. the start with Windows: written only where the console finds a qvldev.dll to load, for
+# all users like the Start-menu entries, and taken away by the uninstaller; a value that earlier
+# versions wrote for the installing user goes too ----------------------------------------------
+noautostart_note="Quorvel Hot-Swap Utility is not started with Windows yet: run setup again once the controller's driver is installed."
+# folder     driver's qvldev.dll  switches       Run value  note in the log
+while read -r dir driver switches run note; do
+  d="$c/qvltest/$dir"
+  [ "$switches" = - ] && switches=
+  case $driver in
+    system) cp "$work/driver.dll" "$sys/qvldev.dll" ;;
+    folder) mkdir -p "$d" && cp "$work/driver.dll" "$d/qvldev.dll" ;;
+  esac
+  wine reg add "$user_run_key" /v 'Quorvel Hot-Swap Utility' /d '"C:\old\qvlswap.exe" RAID' /f </dev/null >/dev/null 2>&1
+  install "$dir" $switches
+  want=; [ "$run" = yes ] && want="\"C:\\qvltest\\$dir\\qvlswap.exe\" RAID"
+  check "$dir: Run value for all users: ${want:-none}" test "$(run_value "$run_key")" = "$want"
+  check "$dir: no Run value for the installing user alone" test -z "$(run_value "$user_run_key")"
+  check "$dir: the Start menu folder is the all users' one" menu_for_all_users
+  if [ "$note" = yes ]; then
+    check "$dir: the silent log says the start with Windows waits for the driver" log_has "$dir" "$noautostart_note"
+  else
+    check "$dir: nothing in the log about the start with Windows" bash -c "! grep -qF 'not started with Windows' '$c/qvltest/$dir.log'"
+  fi
+  check "$dir: the uninstaller ends" uninstall "$dir"
+  check "$dir: the Run value is gone" test -z "$(run_value "$run_key")"
+  check "$dir: the Start menu folder is gone" test -z "$(menus)"
+  case $driver in
+    system) check "$dir: the system folder's qvldev.dll is untouched" same_file "$sys/qvldev.dll" "$work/driver.dll" ;;
+    folder) check "$dir: the driver's qvldev.dll is untouched" same_file "$d/qvldev.dll" "$work/driver.dll" ;;
+  esac
+  rm -rf "$d" "$sys/qvldev.dll"
+done <<'EOF'
+NoDriver     none     -              no   yes
+WithDemo     none     /DEMO          yes  no
+SysDriver    system   -              yes  no
+DirDriver    folder   /DEMO          yes  no
+NoAuto       system   /NOAUTOSTART   no   no
+EOF
+
+# --- 7. a console that cannot be asked to exit (stopped): the uninstaller ends all the same,
 # and whatever of ours it could not remove is left for the restart, never passed over ---------
 install Stuck /DEMO /NOAUTOSTART /NOSHORTCUTS
 d="$c/qvltest/Stuck"
