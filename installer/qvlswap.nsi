@@ -36,6 +36,9 @@
 !define RUNKEY      "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUNVALUE    "Quorvel Hot-Swap Utility"
 !define SMFOLDER    "Quorvel Hot-Swap Utility"
+; The state file of the simulated library's default instance, in the temporary folder of the user
+; who runs it (qvldev/simStore.cpp); the demonstration system takes it along when it goes.
+!define DEMOSTATE   "qvldev-default.state"
 ; The console's main window (class and caption) and its File, Exit command.
 !define MAINCLASS   "QvlMainForm"
 !define IDM_MENU_EXIT 100
@@ -201,18 +204,43 @@ Function ${un}OurDemoHere
   ${EndIf}
 FunctionEnd
 
-; Takes out the demonstration system that this setup installed into $INSTDIR, and only that.
+; $R3: the state file of the demonstration system, as recorded by the setup that installed it
+; (the installing user's temporary folder), or "" when what is recorded is not that file.
+Function ${un}DemoStateFile
+  ReadRegStr $R3 HKLM "${REGKEY}" "DemoState"
+  ${If} $R3 == ""
+    ; Installed by a setup that kept no record: the user who installed it is likely this one.
+    StrCpy $R3 "$TEMP\${DEMOSTATE}"
+  ${EndIf}
+  Push $0
+  ${GetFileName} $R3 $0
+  ${If} $0 != "${DEMOSTATE}"
+    StrCpy $R3 ""
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; Takes out the demonstration system that this setup installed into $INSTDIR, and only that,
+; with the state its library kept.
 Function ${un}RemoveDemo
   Call ${un}OurDemoHere
   ${If} $R1 = 1
+    Call ${un}DemoStateFile
     !if "${un}" == "un."
       Delete /REBOOTOK "$INSTDIR\qvlsim.exe"
       Delete /REBOOTOK "$INSTDIR\qvldev.dll"
+      ${If} $R3 != ""
+        Delete /REBOOTOK "$R3"
+      ${EndIf}
     !else
       Delete "$INSTDIR\qvlsim.exe"
       Delete "$INSTDIR\qvldev.dll"
+      ${If} $R3 != ""
+        Delete "$R3"
+      ${EndIf}
     !endif
     DeleteRegValue HKLM "${REGKEY}" "DemoDir"
+    DeleteRegValue HKLM "${REGKEY}" "DemoState"
     StrCpy $DemoDir ""
   ${EndIf}
 FunctionEnd
@@ -283,6 +311,7 @@ Section /o "Demonstration system" SecDemo
   File "${BINDIR}\qvldev.dll"
   File "${BINDIR}\qvlsim.exe"
   WriteRegStr HKLM "${REGKEY}" "DemoDir" "$INSTDIR"
+  WriteRegStr HKLM "${REGKEY}" "DemoState" "$TEMP\${DEMOSTATE}"
   StrCpy $DemoDir "$INSTDIR"
 SectionEnd
 
@@ -448,6 +477,11 @@ Section "Uninstall"
   !insertmacro NoteLeft QSWAP.CHM
   !insertmacro NoteLeft qvldev.dll
   !insertmacro NoteLeft qvlsim.exe
+  ${If} $R1 = 1
+  ${AndIf} $R3 != ""
+  ${AndIf} ${FileExists} "$R3"
+    StrCpy $0 "$0$\r$\n$R3"
+  ${EndIf}
   ${If} $0 != ""
   ${AndIfNot} ${RebootFlag}
     StrCpy $UninstallTitle "Removal not finished"

@@ -4,7 +4,8 @@
 # driver's qvldev.dll (in the target folder or in the system folder) is never replaced or
 # removed, the start with Windows (only where a qvldev.dll is there to load, for all users like
 # the Start menu), what a silent setup writes to its log, and that the uninstaller takes away
-# everything it installed and nothing else, a running console included.
+# everything it installed and nothing else, a running console and the demonstration system's
+# state included.
 # Usage: check_setup.sh BIN_DIR   (WINEPREFIX: a ready test prefix, as scripts/test.sh makes it)
 set -u
 bin=$(cd "$1" && pwd)
@@ -92,6 +93,13 @@ menu_for_all_users() {
   [ -n "$common_programs" ] && [ -d "$common_programs/Quorvel Hot-Swap Utility" ] &&
     [ ! -e "$user_programs/Quorvel Hot-Swap Utility" ]
 }
+# The simulated library's state of an instance, wherever that library keeps it.
+states() { find "$c" -name "qvldev-$1.state" 2>/dev/null; }
+state_made() { # INSTANCE DIR: the qvlsim in DIR run on INSTANCE (default: unset, as for the console)
+  local as=(env QVLDEV_INSTANCE="$1")
+  [ "$1" = default ] && as=(env -u QVLDEV_INSTANCE)
+  (cd "$2" && "${as[@]}" wine ./qvlsim.exe show </dev/null >/dev/null 2>&1) && [ -n "$(states "$1")" ]
+}
 same_file() { cmp -s "$1" "$2"; }
 listing() { (cd "$1" 2>/dev/null && ls | sort | tr '\n' ' '); }
 
@@ -116,8 +124,12 @@ check "default: uninstall string names the uninstaller" \
 check "default: the silent log names the installation" \
   log_has Default 'Quorvel Hot-Swap Utility 1.0.5.21 installed in C:\qvltest\Default.'
 check "default: without any qvldev.dll, the silent log says the driver must come first" says_no_driver Default
+check "default: a state file of the default instance, made by the built qvlsim" state_made default "$bin"
 
 check "default: the uninstaller ends" uninstall Default
+check "default: without the demonstration system, the state file is not the uninstaller's to remove" \
+  test -n "$(states default)"
+states default | while read -r f; do rm -f "$f"; done
 check "default: the program folder is gone" test ! -e "$d"
 check "default: the throw-away root that setup did not make stays" test -d "$c/qvltest"
 check "default: the Run value is gone" test -z "$(run_value "$run_key")"
@@ -134,6 +146,8 @@ check "demo: qvldev.dll is the simulated one" same_file "$d/qvldev.dll" "$bin/qv
 check "demo: qvlsim.exe is the built one" same_file "$d/qvlsim.exe" "$bin/qvlsim.exe"
 check "demo: the installed qvlsim shows the demonstration system" \
   bash -c "cd '$d' && wine ./qvlsim.exe show </dev/null 2>/dev/null | grep -q '^controller '"
+check "demo: the installed qvlsim keeps the default instance's state" state_made default "$d"
+check "demo: and another instance's" state_made other "$d"
 check "demo: /NOAUTOSTART leaves no Run value" test -z "$(run_value "$run_key")$(run_value "$user_run_key")"
 check "demo: /NOSHORTCUTS leaves no Start menu folder" test -z "$(menus)"
 check "demo: with the simulated library, no note about the driver" quiet_about_driver Demo
@@ -154,6 +168,8 @@ check "demo: the console runs from the program folder" console_up
 check "demo: the uninstaller ends" uninstall Demo
 check "demo: the running console was asked to exit and did" console_gone
 check "demo: the program folder is gone, demonstration system included" test ! -e "$d"
+check "demo: the default instance's state file is gone" test -z "$(states default)"
+check "demo: another instance's state file stays" test -n "$(states other)"
 install Demo /DEMO /NOAUTOSTART /NOSHORTCUTS
 check "demo again: no stale qvldev.dll is taken for a driver's, the demonstration system goes in" \
   same_file "$d/qvldev.dll" "$bin/qvldev.dll"
@@ -181,10 +197,12 @@ rm -rf "$d"
 install Later /DEMO
 d="$c/qvltest/Later"
 check "later: the demonstration system went in" test -f "$d/qvldev.dll" -a -f "$d/qvlsim.exe"
+check "later: its state file" state_made default "$d"
 cp "$work/driver.dll" "$sys/qvldev.dll"
 install Later /DEMO
 check "later: with the driver's library in the system folder, the simulated one is gone" \
   test ! -e "$d/qvldev.dll" -a ! -e "$d/qvlsim.exe"
+check "later: its state file went with it" test -z "$(states default)"
 check "later: the system folder's qvldev.dll is untouched" same_file "$sys/qvldev.dll" "$work/driver.dll"
 check "later: the utility is still installed" test -f "$d/qvlswap.exe" -a -f "$d/QSWAP.CHM"
 check "later: the uninstaller ends" uninstall Later
