@@ -16,7 +16,8 @@ struct IconTraits {
 };
 using Icon = Owned<HICON, IconTraits>;
 
-// A copy of `base` (not owned) with a red disc in its lower right quarter.
+// A copy of `base` (not owned) with a red disc in the lower right quarter of its body, opaque
+// both in its mask and, when the base has one, in its alpha channel.
 Icon ComposeAlarmIcon(HICON base);
 } // namespace qvl
 
