@@ -418,7 +418,84 @@ Function FinishShow
   ${EndIf}
 FunctionEnd
 
+; $R5: 1 when $R4 holds none of the characters that cmd takes for its own, else 0.
+Function un.PlainForCmd
+  StrCpy $R5 1
+  StrCpy $R6 0
+  ${Do}
+    StrCpy $R7 $R4 1 $R6
+    ${If} $R7 == ""
+      ${ExitDo}
+    ${EndIf}
+    ${If} $R7 == "&"
+    ${OrIf} $R7 == "|"
+    ${OrIf} $R7 == "<"
+    ${OrIf} $R7 == ">"
+    ${OrIf} $R7 == "^"
+    ${OrIf} $R7 == "%"
+    ${OrIf} $R7 == '"'
+      StrCpy $R5 0
+      ${ExitDo}
+    ${EndIf}
+    IntOp $R6 $R6 + 1
+  ${Loop}
+FunctionEnd
+
+; NSIS runs the uninstaller from a copy in $TEMP\~nsu*.tmp and leaves that copy for the restart,
+; which takes the folder before the file and so leaves it empty. So the copy runs once more under
+; cmd, which deletes it and then its folder (only when empty) as soon as it has ended; where cmd
+; cannot, the folder is also left for the restart, after the file.
+!define TEMPCOPY_SWITCH "/TEMPCOPY"
+!define CREATE_NO_WINDOW 0x08000000
+Function un.LeaveNoTempCopy
+  ${GetParent} "$EXEDIR" $0
+  ${GetFileName} "$EXEDIR" $1
+  StrCpy $2 $1 4
+  StrCpy $3 $1 "" -4
+  ${If} $0 != $TEMP
+  ${OrIf} $2 != "~nsu"
+  ${OrIf} $3 != ".tmp"
+    Return ; run in place (_?=), not from a copy
+  ${EndIf}
+  ${GetParameters} $4
+  ClearErrors
+  ${GetOptions} $4 "${TEMPCOPY_SWITCH}" $5
+  ${IfNot} ${Errors}
+    Return ; the run that cmd waits for
+  ${EndIf}
+  RMDir /REBOOTOK "$EXEDIR"
+  SetRebootFlag false ; only this copy waits for the restart: nothing to tell
+  ReadEnvStr $5 COMSPEC
+  ${GetFileName} $5 $6
+  StrCpy $R4 "$EXEDIR$INSTDIR$4"
+  Call un.PlainForCmd
+  ${If} $6 != "cmd.exe" ; command.com cannot chain commands
+  ${OrIf} $R5 = 0
+    Return
+  ${EndIf}
+  ; _?= stays last and unquoted, as NSIS wants it, so no blank before the "&".
+  StrCpy $7 '"$5" /c ""$EXEPATH" $4 ${TEMPCOPY_SWITCH} _?=$INSTDIR& del "$EXEPATH"& rd "$EXEDIR""'
+  System::Alloc 68 ; STARTUPINFO
+  Pop $8
+  System::Call '*$8(i 68)'
+  System::Alloc 16 ; PROCESS_INFORMATION
+  Pop $9
+  ; Not started in the copy's folder, which cmd could not remove then.
+  System::Call 'kernel32::CreateProcessA(i 0, t r7, i 0, i 0, i 0, i ${CREATE_NO_WINDOW}, i 0, t "$TEMP", i r8, i r9) i .r0'
+  ${If} $0 <> 0
+    System::Call '*$9(i .r1, i .r2)'
+    System::Call 'kernel32::CloseHandle(i r1)'
+    System::Call 'kernel32::CloseHandle(i r2)'
+  ${EndIf}
+  System::Free $8
+  System::Free $9
+  ${If} $0 <> 0
+    Quit
+  ${EndIf}
+FunctionEnd
+
 Function un.onInit
+  Call un.LeaveNoTempCopy
   SetShellVarContext all
   StrCpy $UninstallTitle "$(MUI_UNTEXT_FINISH_TITLE)"
   StrCpy $UninstallSubtitle "$(MUI_UNTEXT_FINISH_SUBTITLE)"

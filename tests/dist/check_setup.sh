@@ -4,8 +4,8 @@
 # driver's qvldev.dll (in the target folder or in the system folder) is never replaced or
 # removed, the start with Windows (only where a qvldev.dll is there to load, for all users like
 # the Start menu), what a silent setup writes to its log, and that the uninstaller takes away
-# everything it installed and nothing else, a running console and the demonstration system's
-# state included.
+# everything it installed and nothing else: a running console, the demonstration system's state
+# and its own copy in %TEMP% included.
 # Usage: check_setup.sh BIN_DIR   (WINEPREFIX: a ready test prefix, as scripts/test.sh makes it)
 set -u
 bin=$(cd "$1" && pwd)
@@ -93,6 +93,18 @@ menu_for_all_users() {
   [ -n "$common_programs" ] && [ -d "$common_programs/Quorvel Hot-Swap Utility" ] &&
     [ ! -e "$user_programs/Quorvel Hot-Swap Utility" ]
 }
+temp=$(unix_path "$(wine cmd /c echo %TEMP% </dev/null 2>/dev/null | tr -d '\r')")
+[ -n "$temp" ] && [ -d "$temp" ] || { bad "the Wine user's %TEMP% folder"; finish; }
+# Not the uninstaller's: a copy that another program's uninstaller left must stay.
+mkdir -p "$temp/~nsuX.tmp"
+temp_copies() { local f; for f in "$temp"/~nsu*.tmp; do [ -e "$f" ] && [ "${f##*/}" != '~nsuX.tmp' ] && echo "$f"; done; }
+no_temp_copy() { # the uninstaller's copy in %TEMP% goes once that copy has ended
+  for _ in $(seq 150); do
+    [ -z "$(temp_copies)" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
 # The simulated library's state of an instance, wherever that library keeps it.
 states() { find "$c" -name "qvldev-$1.state" 2>/dev/null; }
 state_made() { # INSTANCE DIR: the qvlsim in DIR run on INSTANCE (default: unset, as for the console)
@@ -127,6 +139,7 @@ check "default: without any qvldev.dll, the silent log says the driver must come
 check "default: a state file of the default instance, made by the built qvlsim" state_made default "$bin"
 
 check "default: the uninstaller ends" uninstall Default
+check "default: no copy of the uninstaller is left in %TEMP%" no_temp_copy
 check "default: without the demonstration system, the state file is not the uninstaller's to remove" \
   test -n "$(states default)"
 states default | while read -r f; do rm -f "$f"; done
@@ -168,6 +181,7 @@ check "demo: the console runs from the program folder" console_up
 check "demo: the uninstaller ends" uninstall Demo
 check "demo: the running console was asked to exit and did" console_gone
 check "demo: the program folder is gone, demonstration system included" test ! -e "$d"
+check "demo: no copy of the uninstaller is left in %TEMP%" no_temp_copy
 check "demo: the default instance's state file is gone" test -z "$(states default)"
 check "demo: another instance's state file stays" test -n "$(states other)"
 install Demo /DEMO /NOAUTOSTART /NOSHORTCUTS
@@ -244,6 +258,7 @@ while read -r dir driver switches run note; do
   check "$dir: the uninstaller ends" uninstall "$dir"
   check "$dir: the Run value is gone" test -z "$(run_value "$run_key")"
   check "$dir: the Start menu folder is gone" test -z "$(menus)"
+  check "$dir: no copy of the uninstaller is left in %TEMP%" no_temp_copy
   case $driver in
     system) check "$dir: the system folder's qvldev.dll is untouched" same_file "$sys/qvldev.dll" "$work/driver.dll" ;;
     folder) check "$dir: the driver's qvldev.dll is untouched" same_file "$d/qvldev.dll" "$work/driver.dll" ;;
@@ -256,6 +271,7 @@ SysDriver    system   -              yes  no
 DirDriver    folder   /DEMO          yes  no
 NoAuto       system   /NOAUTOSTART   no   no
 EOF
+check "a copy in %TEMP% that is not the uninstaller's stays" test -d "$temp/~nsuX.tmp"
 
 # --- 7. a console that cannot be asked to exit (stopped): the uninstaller ends all the same,
 # and whatever of ours it could not remove is left for the restart, never passed over ---------
@@ -275,6 +291,7 @@ left_for_restart() {
   done
 }
 check "stuck: every file left behind is removed at the restart" left_for_restart
+check "stuck: no copy of the uninstaller is left in %TEMP%" no_temp_copy
 kill -CONT "$console" 2>/dev/null
 
 finish
