@@ -9,6 +9,8 @@ check() {
   local label=$1; shift
   if "$@"; then ok "$label"; else bad "$label"; fi
 }
+# jqt FILE EXPRESSION: jq finds EXPRESSION true of FILE
+jqt() { jq -e "$2" "$1" >/dev/null 2>&1; }
 finish() {
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
