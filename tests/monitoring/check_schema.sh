@@ -112,7 +112,8 @@ check "the hostile names are in the outputs (as JSON escapes)" grep -qF 'A\"b\\c
 sim reset
 [ -n "$id" ] || bad "qvlsim plug printed no identifier"
 
-python3 "$src/tests/monitoring/validate_json.py" "$src/help/qvlctl.schema.json" "${docs[@]}" >"$work/validate" 2>&1
+# Debian's Python, where python3-jsonschema is.
+/usr/bin/python3 "$src/tests/monitoring/validate_json.py" "$src/help/qvlctl.schema.json" "${docs[@]}" >"$work/validate" 2>&1
 status=$?
 cat "$work/validate"
 passed=$((passed + $(grep -c '^ok ' "$work/validate")))

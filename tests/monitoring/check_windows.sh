@@ -13,7 +13,7 @@ cd "$bin"
 # argv TEXT [N]: TEXT split by the C runtime's rules (backslashes count only before a quote),
 # one argument per line; with N, the value after the argument N.
 argv() {
-  python3 - "$@" <<'PY'
+  /usr/bin/python3 - "$@" <<'PY'
 import sys
 def split(s):
     out, cur, quoted, i, have = [], "", False, 0, False

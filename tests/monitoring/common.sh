@@ -36,7 +36,7 @@ start() {
 # A loopback port nobody listens on now. The daemon that gets it binds it a moment later;
 # a daemon that then finds it taken fails at once and says so in its log.
 free_port() {
-  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()'
+  /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()'
 }
 
 # wait_until TRIES COMMAND...: runs COMMAND every 0.25 s until it succeeds, at most TRIES times.
