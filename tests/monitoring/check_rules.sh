@@ -77,4 +77,14 @@ for row in 'local1!raid|check_command = "qvl"|command_endpoint = ""' \
 done
 check "Icinga 2: a host without vars.qvl gets no RAID service" test "$(grep -c "^Object '" "$work/services")" -eq 4
 
+# Every alert and every file of the bundle is explained in the help topic and the README.
+unexplained=()
+for name in $(cut -d' ' -f1 "$work/alerts") $(cd "$src/monitoring" && find . -type f -printf '%f\n'); do
+  for doc in help/qvlctl.htm README.md; do
+    grep -qF "$name" "$src/$doc" || unexplained+=("$doc: $name")
+  done
+done
+check "help/qvlctl.htm and README.md name every alert and every file of monitoring/${unexplained:+ (not: ${unexplained[*]})}" \
+  test ${#unexplained[@]} -eq 0
+
 finish
