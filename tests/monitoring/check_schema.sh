@@ -80,7 +80,6 @@ sim reset
 sim fail 0x101
 sim event 17 0x201
 sim event 2 0x999
-sim event 200 0x115 hex:01020304
 json event demo-events.jsonl events --json --save
 json log demo-log.json log --json
 wine qvlctl.exe log --clear </dev/null >/dev/null 2>&1
