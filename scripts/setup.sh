@@ -4,17 +4,30 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+policy_made=
+trap 'rm -f "$log"; [ -z "$policy_made" ] || rm -f "$policy_made"' EXIT
 
 quiet() { "$@" >"$log" 2>&1 || { cat "$log" >&2; echo "setup: failed: $*" >&2; exit 1; }; }
 
 packages=(g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686 wine wine32:i386 wine64
           fonts-wine xvfb xauth xdotool imagemagick cmake make googletest dpkg-dev
-          libimage-exiftool-perl icoutils x11-utils nsis fp-utils jq python3 python3-prometheus-client)
+          libimage-exiftool-perl icoutils x11-utils nsis fp-utils jq python3 python3-prometheus-client
+          python3-jsonschema curl monitoring-plugins-basic libmonitoring-plugin-perl
+          mailutils) # the mailx nagios4-common needs, without the mail server bsd-mailx brings
+# The monitoring systems the tests start themselves, on free loopback ports (package:service).
+# Their packages start and enable a system-wide service; those that setup installs are kept
+# stopped and disabled, so that nothing of theirs runs unasked beside the tests.
+daemons=(prometheus:prometheus prometheus-node-exporter:prometheus-node-exporter
+         prometheus-alertmanager:prometheus-alertmanager nagios4-core:nagios4 icinga2-bin:icinga2)
 
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  installed "$p" || missing+=("$p")
+done
+missing_daemons=() units=()
+for d in "${daemons[@]}"; do
+  installed "${d%%:*}" || { missing_daemons+=("${d%%:*}"); units+=("${d#*:}"); }
 done
 
 need_update=0
@@ -37,11 +50,30 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
   need_update=1
 fi
-if ((${#missing[@]})) || ((need_update)); then
-  echo "setup: installing ${missing[*]:-package lists}"
+if ((${#missing[@]})) || ((${#missing_daemons[@]})) || ((need_update)); then
+  what=("${missing[@]}" "${missing_daemons[@]}")
+  echo "setup: installing ${what[*]:-package lists}"
   export DEBIAN_FRONTEND=noninteractive
   quiet apt-get update
   ((${#missing[@]})) && quiet apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+if ((${#missing_daemons[@]})); then
+  # policy-rc.d is Debian's switch that keeps maintainer scripts from starting services
+  # (invoke-rc.d and deb-systemd-invoke ask it); one already there is left as it is.
+  if [ ! -e /usr/sbin/policy-rc.d ]; then
+    policy_made=/usr/sbin/policy-rc.d
+    printf '#!/bin/sh\nexit 101\n' >"$policy_made"
+    chmod 755 "$policy_made"
+  fi
+  quiet apt-get install -y --no-install-recommends "${missing_daemons[@]}"
+  [ -z "$policy_made" ] || { rm -f "$policy_made"; policy_made=; }
+  for unit in "${units[@]}"; do
+    if [ -d /run/systemd/system ]; then
+      systemctl disable --now --quiet "$unit.service" >"$log" 2>&1 || true
+    elif [ -x "/etc/init.d/$unit" ]; then
+      update-rc.d "$unit" disable >"$log" 2>&1 || true
+    fi
+  done
 fi
 
 # libjpeg-turbo built for i686 mingw (win32 thread model, like the programs that link it),
