@@ -1,5 +1,6 @@
 // The dispatch table of local mode: every operation runs on this machine.
 #include "dispatch.h"
+#include "localDevice.h"
 #include "localOps.h"
 
 namespace qvl {
@@ -18,10 +19,11 @@ int32_t __cdecl NoConnection(uint32_t) { return 0; }
 } // namespace
 
 // The operations list says how each slot is served.
-#define QVL_SERVE_Local(slot, fn) slot = local::fn
-#define QVL_SERVE_NoConnection(slot, fn) slot = NoConnection
-#define QVL_SERVE_Unserved(slot, fn) Unserved(slot)
-#define QVL_SERVE(name, how, fn, params, args) QVL_SERVE_##how(t.name, fn);
+#define QVL_SERVE_Local(slot, name, fn) slot = local::fn
+#define QVL_SERVE_Device(slot, name, fn) slot = &local::PassThrough<&qvl_##name>::Call
+#define QVL_SERVE_NoConnection(slot, name, fn) slot = NoConnection
+#define QVL_SERVE_Unserved(slot, name, fn) Unserved(slot)
+#define QVL_SERVE(name, how, fn, params, args) QVL_SERVE_##how(t.name, name, fn);
 
 void FillLocalTable(DispatchTable &t)
 {
@@ -31,6 +33,7 @@ void FillLocalTable(DispatchTable &t)
 #undef QVL_SERVE
 #undef QVL_SERVE_Unserved
 #undef QVL_SERVE_NoConnection
+#undef QVL_SERVE_Device
 #undef QVL_SERVE_Local
 
 } // namespace qvl
