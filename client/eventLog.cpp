@@ -155,7 +155,7 @@ bool AppendWhole(HANDLE file, const char *line, DWORD length)
 int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
 {
     if (!entry)
-        return -1;
+        return QVL_FAILED;
     entry->event.time = Now();
 
     const PackedTime t = entry->event.time;
@@ -168,7 +168,7 @@ int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
                             TypeCharacter(entry->type), qvl_time_month(t), qvl_time_day(t), qvl_time_year(t),
                             qvl_time_hour(t), qvl_time_minute(t), qvl_time_second(t), text);
     if (len <= 0)
-        return -1;
+        return QVL_FAILED;
     if (len > kLineBuffer - 1) // cut the text so that the reader takes the whole line back
         len = kLineBuffer - 1;
     line[len++] = '\r'; // the text-mode line end that readers of the file expect
@@ -178,21 +178,21 @@ int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
     FileHandle log(CreateFileA(LogPath(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (log.get() == INVALID_HANDLE_VALUE)
-        return -1;
+        return QVL_FAILED;
     LogLock lock;
     CrossProcessLock processes;
-    return AppendWhole(log.get(), line, static_cast<DWORD>(len)) ? 0 : -1;
+    return AppendWhole(log.get(), line, static_cast<DWORD>(len)) ? QVL_OK : QVL_FAILED;
 }
 
 int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
 {
     if (!entry)
-        return -1;
+        return QVL_FAILED;
     if (index < 0)
         index = 0;
     char line[kLineBuffer + 1];
     const int32_t r = ReadLogLine(index, line);
-    if (r != 0)
+    if (r != QVL_OK)
         return r;
 
     LineFields f;
@@ -206,16 +206,16 @@ int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
                                       static_cast<unsigned>(f.day), static_cast<unsigned>(f.hour),
                                       static_cast<unsigned>(f.minute), static_cast<unsigned>(f.second));
     std::snprintf(entry->text, QVL_EVENT_TEXT, "%s", TextOfLine(line));
-    return 0;
+    return QVL_OK;
 }
 
 int32_t __cdecl ClearEventLog(uint32_t)
 {
     if (DeleteFileA(LogPath()))
-        return 0;
+        return QVL_OK;
     // Only a log that is not there counts as cleared; one held open or protected is not.
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? QVL_OK : QVL_FAILED;
 }
 
 } // namespace qvl::local

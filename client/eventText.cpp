@@ -199,8 +199,8 @@ int32_t __cdecl GetLogEvent(uint32_t, EventEntry *entry)
 {
     DeviceEvent event{};
     if (qvl_get_event(&event) != 0)
-        return -1;
-    return MakeEntry(&event, entry) ? 0 : -1;
+        return QVL_FAILED;
+    return MakeEntry(&event, entry) ? QVL_OK : QVL_FAILED;
 }
 
 } // namespace qvl::local

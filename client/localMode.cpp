@@ -9,12 +9,12 @@ namespace {
 // The one not-supported answer, shared by every slot that local mode does not serve
 // (users, mail, tasks, server parameters, notification, bays, locking, pass-through,
 // dedicated spares). It touches no argument.
-template <typename... A> int32_t __cdecl NotSupported(uint32_t, A...) { return -1; }
+template <typename... A> int32_t __cdecl NotSupported(uint32_t, A...) { return QVL_FAILED; }
 
 template <typename... A> void Unserved(Op<A...> &slot) { slot = &NotSupported<A...>; }
 
 // Local mode has no connection state.
-int32_t __cdecl NoConnection(uint32_t) { return 0; }
+int32_t __cdecl NoConnection(uint32_t) { return QVL_OK; }
 
 } // namespace
 

@@ -187,7 +187,7 @@ int TakeLine(TextReader &reader, char (&line)[kLineBuffer + 1])
     }
 }
 
-int32_t Result(int r) { return r == 0 ? 0 : r == EOF ? QVL_NO_SUCH_LINE : -1; }
+int32_t Result(int r) { return r == 0 ? QVL_OK : r == EOF ? QVL_NO_SUCH_LINE : QVL_FAILED; }
 
 // Where the last read ended, so that reading a log line by line does not read it again from
 // its start for every line: the file as it was then, the line read last (its raw offset and

@@ -15,8 +15,8 @@ constexpr int kLineBuffer = 512; // a line holds at most 511 characters before i
 inline const char *LogPath() { return g_lib.paths[PathLog]; }
 
 // Line `index` (from 0) of the log as the C runtime reads the text-mode file, without its line
-// feed: 0; QVL_NO_SUCH_LINE when the log ends before the line's line feed; -1 when the log
-// cannot be read or the line has more than 511 characters.
+// feed: QVL_OK; QVL_NO_SUCH_LINE when the log ends before the line's line feed; QVL_FAILED when
+// the log cannot be read or the line has more than 511 characters.
 int32_t ReadLogLine(int32_t index, char (&line)[kLineBuffer + 1]);
 
 } // namespace qvl::local
