@@ -77,7 +77,8 @@ inline DWORD RunToEnd(const std::string &command)
     return Start(command, pi) ? Finish(pi) : 0xDEAD;
 }
 
-// What a program run to its end printed, and its exit code (0xFFFFFFFF when it did not start).
+// What a program run to its end printed, and its exit code (0xFFFFFFFF when it did not start,
+// 0xDEAD when it did not end).
 struct Child {
     DWORD exitCode = 0xFFFFFFFF;
     std::string out;
@@ -119,14 +120,12 @@ inline Child RunBeside(const std::string &name, const std::string &arguments)
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return result;
-    Handle process(pi.hProcess), thread(pi.hThread);
     // Our copies of the write ends must go, or the reads never see the end.
     outWrite.reset();
     errWrite.reset();
     result.out = Drain(outRead.get());
     result.err = Drain(errRead.get());
-    WaitForSingleObject(process.get(), 30000);
-    GetExitCodeProcess(process.get(), &result.exitCode);
+    result.exitCode = Finish(pi);
     return result;
 }
 
