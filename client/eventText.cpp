@@ -103,14 +103,68 @@ void PutText(EventEntry &entry, const char *format, const char *value)
     std::snprintf(entry.text, sizeof entry.text, format, value);
 }
 
+// What the event's device read as, once for every message: the array's display name (empty
+// for anything else) and the record read.
+struct Subject {
+    char display[64];
+    InfoBuffer self;
+    bool isArray;
+};
+
+void DiskText(EventEntry &entry, const char *format, DeviceId id)
+{
+    char location[255];
+    DiskLocation(id, location);
+    PutText(entry, format, location);
+}
+
+// Names the array of the disk that took over; false when the disk or its array cannot be read.
+bool SpareText(EventEntry &entry, const char *format, DeviceId id)
+{
+    InfoBuffer disk, array;
+    if (!ReadInfo(id, disk) || disk.info.kind != QVL_KIND_DISK)
+        return false;
+    if (!ReadInfo(disk.info.parent, array))
+        return false;
+    char name[17] = "";
+    std::snprintf(name, sizeof name, "%.*s", NameLength(array.info.u.array.name),
+                  array.info.u.array.name);
+    PutText(entry, format, name);
+    return true;
+}
+
+// Initialisation aborted or failed: the array is named by the payload or by its record, and
+// deleted; false when nothing names it.
+bool DeletedText(EventEntry &entry, const char *format, const DeviceEvent &event,
+                 const Subject &subject)
+{
+    char name[33] = "";
+    if (event.payload[0] != 0) {
+        const char *p = reinterpret_cast<const char *>(event.payload);
+        std::snprintf(name, sizeof name, "%.*s",
+                      static_cast<int>(qvl_field_length(p, QVL_EVENT_PAYLOAD)), p);
+        PutText(entry, format, name);
+    } else if (subject.display[0] != '\0') {
+        PutText(entry, format, subject.display);
+    } else {
+        return false; // nothing names the array: it is left alone
+    }
+    // The text is the driver's report and stands either way. Deleting is the most destructive
+    // thing the library does, so it follows only an array that still reads as initialising or
+    // as not available: never a disk, an unreadable device or a healthy array.
+    if (subject.isArray &&
+        (subject.self.info.u.array.status & (QVL_ARRAY_INITIALIZING | QVL_ARRAY_NOT_AVAILABLE)))
+        qvl_delete_array(event.device, 0);
+    return true;
+}
+
 bool MakeEntry(const DeviceEvent *event, EventEntry *entry)
 {
     if (!event || !entry)
         return false;
     const DeviceId id = event->device;
-    char display[64];
-    InfoBuffer self;
-    const bool isArray = DisplayName(id, display, self);
+    Subject subject;
+    subject.isArray = DisplayName(id, subject.display, subject.self);
 
     std::memset(entry, 0, sizeof *entry);
     std::memcpy(&entry->event, event, sizeof *event);
@@ -123,49 +177,18 @@ bool MakeEntry(const DeviceEvent *event, EventEntry *entry)
     const char *format = (m->duplicating && event->payload[0] != 0) ? m->duplicating : m->format;
 
     switch (m->check) {
-    case Message::Disk: {
-        char location[255];
-        DiskLocation(id, location);
-        PutText(*entry, format, location);
+    case Message::Disk:
+        DiskText(*entry, format, id);
         return true;
-    }
-    case Message::Array: {
-        if (!isArray)
+    case Message::Array:
+        if (!subject.isArray)
             return false;
-        PutText(*entry, format, display);
+        PutText(*entry, format, subject.display);
         return true;
-    }
-    case Message::SpareTookOver: {
-        InfoBuffer disk, array;
-        if (!ReadInfo(id, disk) || disk.info.kind != QVL_KIND_DISK)
-            return false;
-        if (!ReadInfo(disk.info.parent, array))
-            return false;
-        char name[17] = "";
-        std::snprintf(name, sizeof name, "%.*s", NameLength(array.info.u.array.name),
-                      array.info.u.array.name);
-        PutText(*entry, format, name);
-        return true;
-    }
-    case Message::Deleted: {
-        char name[33] = "";
-        if (event->payload[0] != 0) {
-            const char *p = reinterpret_cast<const char *>(event->payload);
-            std::snprintf(name, sizeof name, "%.*s",
-                          static_cast<int>(qvl_field_length(p, QVL_EVENT_PAYLOAD)), p);
-            PutText(*entry, format, name);
-        } else if (display[0] != '\0') {
-            PutText(*entry, format, display);
-        } else {
-            return false; // nothing names the array: it is left alone
-        }
-        // The text is the driver's report and stands either way. Deleting is the most destructive
-        // thing the library does, so it follows only an array that still reads as initialising or
-        // as not available: never a disk, an unreadable device or a healthy array.
-        if (isArray && (self.info.u.array.status & (QVL_ARRAY_INITIALIZING | QVL_ARRAY_NOT_AVAILABLE)))
-            qvl_delete_array(id, 0);
-        return true;
-    }
+    case Message::SpareTookOver:
+        return SpareText(*entry, format, id);
+    case Message::Deleted:
+        return DeletedText(*entry, format, *event, subject);
     }
     return false;
 }
@@ -176,8 +199,8 @@ int32_t __cdecl GetLogEvent(uint32_t, EventEntry *entry)
 {
     DeviceEvent event{};
     if (qvl_get_event(&event) != 0)
-        return -1;
-    return MakeEntry(&event, entry) ? 0 : -1;
+        return QVL_FAILED;
+    return MakeEntry(&event, entry) ? QVL_OK : QVL_FAILED;
 }
 
 } // namespace qvl::local

@@ -1,6 +1,6 @@
 // The 45 exports that go through the dispatch table: each calls its slot with its own
 // arguments, unchanged and in order, and returns the slot's result unchanged. An exception
-// from the slot stops here and reads as a failure (-1).
+// from the slot stops here and reads as a failure (QVL_FAILED).
 #include "dispatch.h"
 #include "guarded.h"
 
@@ -10,7 +10,7 @@ using qvl::g_lib;
     extern "C" int32_t QVLAPI cs_qvl_##name params                                             \
     {                                                                                          \
         return qvl::GuardedCall(                                                               \
-            "cs_qvl_" #name, [&] { return g_lib.table.name args; }, [] { return int32_t{-1}; }); \
+            "cs_qvl_" #name, [&] { return g_lib.table.name args; }, [] { return int32_t{QVL_FAILED}; }); \
     }
 QVL_OPERATIONS(QVL_FORWARDER)
 #undef QVL_FORWARDER

@@ -77,5 +77,5 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 extern "C" int32_t QVLAPI cs_qvl_get_lib_info(LibInfo *info)
 {
     std::memcpy(info, &qvl::g_lib.info, sizeof *info);
-    return 0;
+    return QVL_OK;
 }

@@ -1,7 +1,8 @@
 // The 45 operations of the library, once, in slot order: the dispatch table, the exported
 // forwarders, local mode's table and the local operations' declarations are made from this
 // list. Each entry: X(slot, how local mode serves it, local function, parameters, arguments)
-// where "how" is Local (the named function in localOps), NoConnection or Unserved.
+// where "how" is Device (the driver's operation of the same name, passed through:
+// localDevice.h), Local (the named function in localOps), NoConnection or Unserved.
 #pragma once
 
 #define QVL_OPERATIONS(X)                                                                              \
@@ -26,31 +27,30 @@
     X(test_mail, Unserved, -, (uint32_t h, uint32_t a), (h, a))                                        \
     X(enum_tasks, Unserved, -, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))                        \
     X(set_task, Unserved, -, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))                          \
-    X(get_version, Local, GetVersion, (uint32_t h), (h))                                               \
-    X(get_driver_capabilities, Local, GetDriverCapabilities, (uint32_t h, DriverCapabilities *caps),  \
-      (h, caps))                                                                                       \
-    X(get_controller_count, Local, GetControllerCount, (uint32_t h), (h))                              \
-    X(get_controller_info, Local, GetControllerInfo, (uint32_t h, uint32_t controller, ControllerRecord *rec), \
+    X(get_version, Device, -, (uint32_t h), (h))                                                       \
+    X(get_driver_capabilities, Device, -, (uint32_t h, DriverCapabilities *caps), (h, caps))           \
+    X(get_controller_count, Device, -, (uint32_t h), (h))                                              \
+    X(get_controller_info, Device, -, (uint32_t h, uint32_t controller, ControllerRecord *rec),        \
       (h, controller, rec))                                                                            \
-    X(get_channel_info, Local, GetChannelInfo,                                                         \
+    X(get_channel_info, Device, -,                                                                     \
       (uint32_t h, uint32_t controller, uint32_t channel, ChannelRecord *rec), (h, controller, channel, rec)) \
-    X(get_logical_devices, Local, GetLogicalDevices, (uint32_t h, DeviceId *list, uint32_t capacity), \
+    X(get_logical_devices, Device, -, (uint32_t h, DeviceId *list, uint32_t capacity),                 \
       (h, list, capacity))                                                                             \
-    X(get_device_info, Local, GetDeviceInfo, (uint32_t h, DeviceId device, DeviceInfo *info), (h, device, info)) \
-    X(create_array, Local, CreateArray, (uint32_t h, uint32_t params), (h, params))                    \
-    X(delete_array, Local, DeleteArray, (uint32_t h, DeviceId array, uint32_t flags), (h, array, flags)) \
-    X(add_disk_to_array, Local, AddDiskToArray, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))       \
-    X(add_spare_disk, Local, AddSpareDisk, (uint32_t h, uint32_t a), (h, a))                           \
-    X(remove_spare_disk, Local, RemoveSpareDisk, (uint32_t h, uint32_t a), (h, a))                     \
-    X(set_array_state, Local, SetArrayState, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))          \
-    X(set_array_info, Local, SetArrayInfo, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))            \
-    X(set_device_info, Local, SetDeviceInfo, (uint32_t h, DeviceId device, void *settings), (h, device, settings)) \
-    X(rescan_devices, Local, RescanDevices, (uint32_t h), (h))                                         \
+    X(get_device_info, Device, -, (uint32_t h, DeviceId device, DeviceInfo *info), (h, device, info))  \
+    X(create_array, Device, -, (uint32_t h, uint32_t params), (h, params))                             \
+    X(delete_array, Device, -, (uint32_t h, DeviceId array, uint32_t flags), (h, array, flags))        \
+    X(add_disk_to_array, Device, -, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))                   \
+    X(add_spare_disk, Device, -, (uint32_t h, uint32_t a), (h, a))                                     \
+    X(remove_spare_disk, Device, -, (uint32_t h, uint32_t a), (h, a))                                  \
+    X(set_array_state, Device, -, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))                     \
+    X(set_array_info, Device, -, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))                      \
+    X(set_device_info, Device, -, (uint32_t h, DeviceId device, void *settings), (h, device, settings)) \
+    X(rescan_devices, Device, -, (uint32_t h), (h))                                                    \
     X(get_bay_info, Unserved, -, (uint32_t h, DeviceId device, BayInfo *bay), (h, device, bay))        \
     X(set_bay_info, Unserved, -, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))                      \
     X(lock_device, Unserved, -, (uint32_t h, uint32_t a, uint32_t b, uint32_t c), (h, a, b, c))        \
     X(unlock_device, Unserved, -, (uint32_t h, uint32_t a), (h, a))                                    \
     X(ide_pass_through, Unserved, -, (uint32_t h, uint32_t a), (h, a))                                 \
     X(add_dedicated_spare, Unserved, -, (uint32_t h, uint32_t a, uint32_t b), (h, a, b))               \
-    X(remove_devices, Local, RemoveDevices, (uint32_t h, uint32_t count, DeviceId *list), (h, count, list)) \
-    X(query_remove, Local, QueryRemove, (uint32_t h, uint32_t count, DeviceId *list), (h, count, list))
+    X(remove_devices, Device, -, (uint32_t h, uint32_t count, DeviceId *list), (h, count, list))       \
+    X(query_remove, Device, -, (uint32_t h, uint32_t count, DeviceId *list), (h, count, list))

@@ -103,10 +103,10 @@ int32_t __cdecl GetServerInfo(uint32_t, ServerInfo *info)
         std::memset(&os, 0, sizeof os);
         os.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
         if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA *>(&os)))
-            return 0;
+            return QVL_OK;
     }
     if (!info)
-        return 0;
+        return QVL_OK;
 
     // Names and editions are at most 40 characters, well inside the 64-byte field.
     if (os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
@@ -128,29 +128,29 @@ int32_t __cdecl GetServerInfo(uint32_t, ServerInfo *info)
             std::snprintf(info->osBuild, sizeof info->osBuild, "%.*s (Build %d)\n", csdLength, sp,
                           build);
     }
-    return 0;
+    return QVL_OK;
 }
 
 int32_t __cdecl RebootServer(uint32_t)
 {
     OSVERSIONINFOA os;
     if (!BasicVersion(os))
-        return -1;
+        return QVL_FAILED;
     if (os.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        return ExitWindowsEx(EWX_REBOOT, 0) ? 0 : -1; // a refusal is reported, as on NT
+        return ExitWindowsEx(EWX_REBOOT, 0) ? QVL_OK : QVL_FAILED; // a refusal is reported, as on NT
 
     Token token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
-        return -1;
+        return QVL_FAILED;
     TOKEN_PRIVILEGES tp{};
     tp.PrivilegeCount = 1;
     tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &tp.Privileges[0].Luid))
-        return -1;
+        return QVL_FAILED;
     AdjustTokenPrivileges(token.get(), FALSE, &tp, 0, nullptr, nullptr);
     if (GetLastError() != ERROR_SUCCESS)
-        return -1; // for example: the account does not hold the privilege
-    return ExitWindowsEx(EWX_REBOOT, 0) ? 0 : -1;
+        return QVL_FAILED; // for example: the account does not hold the privilege
+    return ExitWindowsEx(EWX_REBOOT, 0) ? QVL_OK : QVL_FAILED;
 }
 
 } // namespace qvl::local

@@ -11,6 +11,9 @@
 
 using namespace qvlsim;
 
+// The driver's list has the 19 operations that qvldev.def exports.
+static_assert(QVLSIM_OP_COUNT == 19);
+
 namespace {
 
 uint32_t raw(const void *p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }

@@ -115,76 +115,131 @@ void printCalls()
     }
 }
 
+// One function per command; argv[1] is the command, its arguments follow.
+void runHelp(int, char **) { std::fputs(kUsage, stdout); }
+
+void runLoad(int argc, char **argv)
+{
+    needArgs(argc, 3, 3);
+    char error[512] = "";
+    if (qvlsim_load_file(argv[2], error, sizeof error) != 0) refuse(error);
+}
+
+void runReset(int argc, char **)
+{
+    needArgs(argc, 2, 2);
+    if (qvlsim_reset() != 0) refuse("the demo system could not be made");
+}
+
+void runShow(int argc, char **)
+{
+    needArgs(argc, 2, 2);
+    int32_t n = qvlsim_show(nullptr, 0);
+    if (n < 0) refuse("the system could not be printed");
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    qvlsim_show(text.data(), static_cast<uint32_t>(text.size()));
+    std::fwrite(text.data(), 1, static_cast<size_t>(n), stdout);
+    char error[512] = "";
+    if (qvlsim_state_error(error, sizeof error) != 0) refuse(error);
+}
+
+void runPlug(int argc, char **argv)
+{
+    needArgs(argc, 3, 1000);
+    DeviceId id = 0;
+    char error[512] = "";
+    if (qvlsim_plug(joinWords(argc, argv, 2).c_str(), &id, error, sizeof error) != 0)
+        refuse(std::string("plug: ") + error);
+    std::printf("0x%X\n", id);
+}
+
+void runPull(int argc, char **argv)
+{
+    needArgs(argc, 3, 3);
+    if (qvlsim_pull(number(argv[2], "identifier")) != 0) refuse("no disk " + std::string(argv[2]));
+}
+
+void runFail(int argc, char **argv)
+{
+    needArgs(argc, 3, 3);
+    if (qvlsim_fail(number(argv[2], "identifier")) != 0)
+        refuse(qvlsim_pending_events() >= 1024 ? "the event queue is full" : "no disk " + std::string(argv[2]));
+}
+
+void runBusy(int argc, char **argv)
+{
+    needArgs(argc, 4, 4);
+    std::string state = argv[3];
+    if (state != "on" && state != "off") refuse("busy takes on or off");
+    if (qvlsim_set_busy(number(argv[2], "identifier"), state == "on") != 0)
+        refuse("no disk " + std::string(argv[2]));
+}
+
+void runEvent(int argc, char **argv)
+{
+    needArgs(argc, 4, 5);
+    uint32_t code = number(argv[2], "event code");
+    if (code > 255) refuse("event code above 255");
+    DeviceId id = number(argv[3], "identifier");
+    std::vector<uint8_t> bytes = argc == 5 ? payload(argv[4]) : std::vector<uint8_t>();
+    if (qvlsim_queue_event(code, id, bytes.data(), static_cast<uint32_t>(bytes.size())) != 0)
+        refuse("the event queue is full");
+}
+
+void runInject(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[2], "clear") == 0) {
+        qvlsim_inject_clear();
+        return;
+    }
+    needArgs(argc, 4, 5);
+    uint32_t op = operationByName(argv[2]);
+    int32_t result = static_cast<int32_t>(number(argv[3], "result"));
+    uint32_t count = argc == 5 ? number(argv[4], "count") : 0;
+    qvlsim_inject(op, result, count);
+}
+
+void runCalls(int argc, char **)
+{
+    needArgs(argc, 2, 2);
+    printCalls();
+}
+
+void runEvents(int argc, char **)
+{
+    needArgs(argc, 2, 2);
+    std::printf("%d\n", qvlsim_pending_events());
+}
+
+void runRescan(int argc, char **)
+{
+    needArgs(argc, 2, 2);
+    qvl_rescan_devices();
+}
+
+struct Command {
+    const char *name;
+    void (*run)(int argc, char **argv);
+};
+
+const Command kCommands[] = {
+    {"help", runHelp},   {"load", runLoad},     {"reset", runReset},   {"show", runShow},
+    {"plug", runPlug},   {"pull", runPull},     {"fail", runFail},     {"busy", runBusy},
+    {"event", runEvent}, {"inject", runInject}, {"calls", runCalls},   {"events", runEvents},
+    {"rescan", runRescan},
+};
+
 int run(int argc, char **argv)
 {
     if (argc < 2) refuse("no command (see qvlsim help)");
     const std::string cmd = argv[1];
-    char error[512] = "";
-    if (cmd == "help") {
-        std::fputs(kUsage, stdout);
-    } else if (cmd == "load") {
-        needArgs(argc, 3, 3);
-        if (qvlsim_load_file(argv[2], error, sizeof error) != 0) refuse(error);
-    } else if (cmd == "reset") {
-        needArgs(argc, 2, 2);
-        if (qvlsim_reset() != 0) refuse("the demo system could not be made");
-    } else if (cmd == "show") {
-        needArgs(argc, 2, 2);
-        int32_t n = qvlsim_show(nullptr, 0);
-        if (n < 0) refuse("the system could not be printed");
-        std::string text(static_cast<size_t>(n) + 1, '\0');
-        qvlsim_show(text.data(), static_cast<uint32_t>(text.size()));
-        std::fwrite(text.data(), 1, static_cast<size_t>(n), stdout);
-        if (qvlsim_state_error(error, sizeof error) != 0) refuse(error);
-    } else if (cmd == "plug") {
-        needArgs(argc, 3, 1000);
-        DeviceId id = 0;
-        if (qvlsim_plug(joinWords(argc, argv, 2).c_str(), &id, error, sizeof error) != 0)
-            refuse(std::string("plug: ") + error);
-        std::printf("0x%X\n", id);
-    } else if (cmd == "pull" || cmd == "fail") {
-        needArgs(argc, 3, 3);
-        DeviceId id = number(argv[2], "identifier");
-        int32_t r = cmd == "pull" ? qvlsim_pull(id) : qvlsim_fail(id);
-        if (r != 0) refuse(cmd == "fail" && qvlsim_pending_events() >= 1024 ? "the event queue is full"
-                                                                           : "no disk " + std::string(argv[2]));
-    } else if (cmd == "busy") {
-        needArgs(argc, 4, 4);
-        std::string state = argv[3];
-        if (state != "on" && state != "off") refuse("busy takes on or off");
-        if (qvlsim_set_busy(number(argv[2], "identifier"), state == "on") != 0)
-            refuse("no disk " + std::string(argv[2]));
-    } else if (cmd == "event") {
-        needArgs(argc, 4, 5);
-        uint32_t code = number(argv[2], "event code");
-        if (code > 255) refuse("event code above 255");
-        DeviceId id = number(argv[3], "identifier");
-        std::vector<uint8_t> bytes = argc == 5 ? payload(argv[4]) : std::vector<uint8_t>();
-        if (qvlsim_queue_event(code, id, bytes.data(), static_cast<uint32_t>(bytes.size())) != 0)
-            refuse("the event queue is full");
-    } else if (cmd == "inject") {
-        if (argc == 3 && std::strcmp(argv[2], "clear") == 0) {
-            qvlsim_inject_clear();
-        } else {
-            needArgs(argc, 4, 5);
-            uint32_t op = operationByName(argv[2]);
-            int32_t result = static_cast<int32_t>(number(argv[3], "result"));
-            uint32_t count = argc == 5 ? number(argv[4], "count") : 0;
-            qvlsim_inject(op, result, count);
+    for (const Command &c : kCommands) {
+        if (cmd == c.name) {
+            c.run(argc, argv);
+            return 0;
         }
-    } else if (cmd == "calls") {
-        needArgs(argc, 2, 2);
-        printCalls();
-    } else if (cmd == "events") {
-        needArgs(argc, 2, 2);
-        std::printf("%d\n", qvlsim_pending_events());
-    } else if (cmd == "rescan") {
-        needArgs(argc, 2, 2);
-        qvl_rescan_devices();
-    } else {
-        refuse("unknown command '" + cmd + "' (see qvlsim help)");
     }
-    return 0;
+    refuse("unknown command '" + cmd + "' (see qvlsim help)");
 }
 
 }  // namespace

@@ -40,13 +40,10 @@ bool pushEvent(SimState &s, uint32_t code, DeviceId id, const uint8_t *payload, 
     return true;
 }
 
-const char *const kOperationNames[QVLSIM_OP_COUNT] = {
-    "get_version",     "get_driver_capabilities", "get_controller_count", "get_controller_info",
-    "get_channel_info", "get_logical_devices",    "get_device_info",      "create_array",
-    "delete_array",    "add_disk_to_array",       "add_spare_disk",       "remove_spare_disk",
-    "set_array_state", "set_array_info",          "set_device_info",      "rescan_devices",
-    "query_remove",    "remove_devices",          "get_event",
-};
+// The names of the driver's list, as qvlsim inject takes them ("get_device_info").
+#define QVLSIM_OP_NAME(name, NAME, params) #name,
+const char *const kOperationNames[QVLSIM_OP_COUNT] = {QVLDEV_OPERATIONS(QVLSIM_OP_NAME)};
+#undef QVLSIM_OP_NAME
 
 // No exception leaves an export; a failure to reach the state reads as refused.
 template <class Body>

@@ -8,6 +8,7 @@
 #ifndef QVL_SIM_CONTROL_H
 #define QVL_SIM_CONTROL_H
 
+#include "../shared/qvldevOperations.h"
 #include "../shared/qvlrecords.h"
 
 #ifdef __cplusplus
@@ -16,29 +17,14 @@ extern "C" {
 
 #define QVLSIMAPI __cdecl
 
-/* Driver operations, in the order of qvldev.h; used in the call record and for injection. */
+/* Driver operations, numbered in the order of the driver's list (qvldevOperations.h); used in
+ * the call record and for injection. */
+#define QVLSIM_OP_ENUMERATOR(name, NAME, params) QVLSIM_OP_##NAME,
 enum QvlSimOperation {
-    QVLSIM_OP_GET_VERSION,
-    QVLSIM_OP_GET_DRIVER_CAPABILITIES,
-    QVLSIM_OP_GET_CONTROLLER_COUNT,
-    QVLSIM_OP_GET_CONTROLLER_INFO,
-    QVLSIM_OP_GET_CHANNEL_INFO,
-    QVLSIM_OP_GET_LOGICAL_DEVICES,
-    QVLSIM_OP_GET_DEVICE_INFO,
-    QVLSIM_OP_CREATE_ARRAY,
-    QVLSIM_OP_DELETE_ARRAY,
-    QVLSIM_OP_ADD_DISK_TO_ARRAY,
-    QVLSIM_OP_ADD_SPARE_DISK,
-    QVLSIM_OP_REMOVE_SPARE_DISK,
-    QVLSIM_OP_SET_ARRAY_STATE,
-    QVLSIM_OP_SET_ARRAY_INFO,
-    QVLSIM_OP_SET_DEVICE_INFO,
-    QVLSIM_OP_RESCAN_DEVICES,
-    QVLSIM_OP_QUERY_REMOVE,
-    QVLSIM_OP_REMOVE_DEVICES,
-    QVLSIM_OP_GET_EVENT,
+    QVLDEV_OPERATIONS(QVLSIM_OP_ENUMERATOR)
     QVLSIM_OP_COUNT
 };
+#undef QVLSIM_OP_ENUMERATOR
 
 /* One driver call as the simulator saw it: its arguments as raw 32-bit values (pointers
  * included), in order, and the result it gave. */

@@ -114,6 +114,10 @@ bool readWholeFile(const char *path, std::string &text, std::string &error)
     return true;
 }
 
+namespace {
+
+// Makes a system from QVLDEV_SCENARIO, or the demo when it is unset or empty. A refused
+// scenario leaves an empty system with the reason in s.error.
 void createFromEnvironment(SimState &s)
 {
     auto scratch = std::make_unique<SimState>();
@@ -131,6 +135,8 @@ void createFromEnvironment(SimState &s)
     }
     s = *scratch;
 }
+
+}  // namespace
 
 StateLock::StateLock()
 {

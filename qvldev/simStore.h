@@ -23,10 +23,6 @@ inline bool validInstanceName(const std::string &name)
 // Reads a whole file; false with a reason when it cannot.
 bool readWholeFile(const char *path, std::string &text, std::string &error);
 
-// Makes a system from QVLDEV_SCENARIO, or the demo when it is unset or empty. A refused
-// scenario leaves an empty system with the reason in s.error.
-void createFromEnvironment(SimState &s);
-
 class StateLock {
 public:
     StateLock();

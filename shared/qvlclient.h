@@ -2,9 +2,9 @@
  *
  * Every function is cdecl, takes and returns 32-bit values, and (except cs_qvl_get_lib_info)
  * takes the connection handle first. Local mode never reads the handle; 0 is fine.
- * Results: 0 = success, -1 = failure or not supported in local mode; counts and versions are
- * returned as the number; results of the device library pass through unchanged. No exception
- * leaves an export: an internal fault reads as -1.
+ * Results: QVL_OK (0) = success, QVL_FAILED (-1) = failure or not supported in local mode;
+ * counts and versions are returned as the number; results of the device library pass through
+ * unchanged. No exception leaves an export: an internal fault reads as QVL_FAILED.
  * The caller owns every record passed; the library fills it and keeps no pointer. */
 #ifndef QVL_CLIENT_H
 #define QVL_CLIENT_H
@@ -16,6 +16,9 @@ extern "C" {
 #endif
 
 #define QVLAPI __cdecl
+
+#define QVL_OK 0
+#define QVL_FAILED (-1)
 
 /* cs_qvl_get_lib_info: copies the library's 8-byte version record (LibInfo) to `info`.
  * Returns 0. A null `info` is not checked: the copy faults. */
@@ -38,10 +41,13 @@ int32_t QVLAPI cs_qvl_get_server_info(uint32_t h, ServerInfo *info);
  * started, -1 when the system refused it. */
 int32_t QVLAPI cs_qvl_reboot_server(uint32_t h);
 
-/* cs_qvl_enum_event: reads line `index` (from 0) of the event log (qvl.log in the Windows
- * directory) back into the 560-byte EventEntry. Returns 0; -1 for a null `entry`, a file
- * error or an over-long line; QVL_NO_SUCH_LINE when the log has no such line. */
+/* cs_qvl_enum_event: reads line `index` (from 0; a negative index reads line 0) of the event
+ * log (qvl.log in the Windows directory) back into the 560-byte EventEntry. Returns 0; -1 for
+ * a null `entry`, a file error (a missing log included) or an over-long line;
+ * QVL_NO_SUCH_LINE when the log has no such line (also for an empty log, and for a last line
+ * without its line feed): the end of an enumeration from 0 upwards. */
 int32_t QVLAPI cs_qvl_enum_event(uint32_t h, EventEntry *entry, int32_t index);
+#define QVL_NO_SUCH_LINE ((int32_t)0xc0000005u)
 
 /* cs_qvl_get_log_event: takes the next driver event and turns it into the 560-byte
  * EventEntry. Returns 0; -1 when no event waits, or when it cannot be
@@ -50,14 +56,14 @@ int32_t QVLAPI cs_qvl_enum_event(uint32_t h, EventEntry *entry, int32_t index);
 int32_t QVLAPI cs_qvl_get_log_event(uint32_t h, EventEntry *entry);
 
 /* cs_qvl_save_log_event: stamps bytes 4-7 of the entry with the local time (a PackedTime)
- * and appends it as one line to the event log. Returns 0, also when the log cannot be written
- * or `entry` is null (then nothing happens). */
+ * and appends it as one line to the event log. Returns 0 when the line was appended; -1 when
+ * `entry` is null (then nothing happens) or the log cannot be written (the entry is stamped
+ * all the same, and no part of the line is left in the log). */
 int32_t QVLAPI cs_qvl_save_log_event(uint32_t h, EventEntry *entry);
 
 /* cs_qvl_clear_event_log: deletes the event log. Returns 0 when it is gone afterwards, -1
  * otherwise. */
 int32_t QVLAPI cs_qvl_clear_event_log(uint32_t h);
-#define QVL_NO_SUCH_LINE ((int32_t)0xc0000005u)
 
 /* Device operations. Each passes its arguments but the handle, unchanged and in order, to the
  * device library (qvldev) and returns its result unchanged: the library adds no check of its

@@ -2,7 +2,7 @@
  *
  * Every record is a fixed little-endian layout: byte-packed, reserved bytes spelled out, and
  * every size and offset checked below. Texts are 8-bit characters in fixed fields; a text that
- * fills its field has no terminating zero, so read it with its bound (qvl_field_text). */
+ * fills its field has no terminating zero, so read it with its bound (qvl_field_length). */
 #ifndef QVL_RECORDS_H
 #define QVL_RECORDS_H
 

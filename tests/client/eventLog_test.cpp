@@ -9,6 +9,7 @@
 #include <ctime>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "qvlclient.h"
+#include "support/childProcess.h"
 #include "support/importPatch.h"
 
 namespace {
@@ -32,12 +34,14 @@ std::string LogPath()
 
 class EventLog : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { RemoveLog(); }
+    void TearDown() override { RemoveLog(); }
+
+    static void RemoveLog()
     {
         SetFileAttributesA(LogPath().c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(LogPath().c_str());
     }
-    void TearDown() override { SetUp(); }
 
     // Writes the log's bytes exactly as given (binary).
     static void WriteRaw(const std::string &bytes)
@@ -149,113 +153,104 @@ TEST_F(EventLog, AnEntrySavedIn2003ReadsBackTheSame)
     EXPECT_EQ(Text(back), Text(e));
 }
 
-TEST_F(EventLog, OneDigitYearLinesReadTheSame)
-{
-    WriteRaw("0\tE\t05/21/3 14:02:07\tDisk at Controller1-Channel2-Device1 failed.\r\n"
-             "0\tW\t12/31/31 23:59:59\tTwo digits\r\n");
-    EventEntry e;
-    ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
-    EXPECT_EQ(e.type, 'E');
-    EXPECT_EQ(qvl_time_month(e.event.time), 5u);
-    EXPECT_EQ(qvl_time_day(e.event.time), 21u);
-    EXPECT_EQ(qvl_time_year(e.event.time), 3u);
-    EXPECT_EQ(qvl_time_hour(e.event.time), 14u);
-    EXPECT_EQ(qvl_time_minute(e.event.time), 2u);
-    EXPECT_EQ(qvl_time_second(e.event.time), 7u);
-    EXPECT_EQ(Text(e), "Disk at Controller1-Channel2-Device1 failed.");
-    ASSERT_EQ(cs_qvl_enum_event(0, &e, 1), 0);
-    EXPECT_EQ(Text(e), "Two digits");
-    EXPECT_EQ(qvl_time_year(e.event.time), 31u);
-}
+// A log given as raw bytes or as entries saved through the library, and what reading it back
+// gives. A read that succeeds always leaves a whole entry: its text ends within the field.
+struct Read {
+    int32_t index;
+    int32_t result;
+    std::optional<std::string> text = std::nullopt; // not compared when absent
+    char type = 0;                                  // not compared when 0
+    PackedTime time = 0;                            // not compared when 0
+};
+struct Saved {
+    char type;
+    const char *text;
+};
+struct TextCase {
+    std::string label;
+    std::optional<std::string> raw; // the log's bytes; absent: only what is saved, if anything
+    std::vector<Saved> saved;
+    bool settled; // also in a settled log, where the reads after the first follow on from it
+    std::vector<Read> reads;
+};
 
-// Also in a settled log, where the reads after the first follow on from it.
-TEST_F(EventLog, LineLengthLimitIs511Characters)
+std::vector<TextCase> TextCases()
 {
-    const struct {
-        const char *end;
-        bool settled;
-    } logs[] = {{"\n", false}, {"\n", true}, {"\r\n", true}};
-    for (const auto &log : logs) {
-        const std::string end = log.end;
-        SCOPED_TRACE(std::string(log.settled ? "settled, " : "") + (end.size() == 2 ? "CR LF" : "LF"));
-        const std::string head = "0\tI\t01/02/26 03:04:05\t";
-        std::string fits = head + std::string(511 - head.size(), 'x');
-        std::string over = head + std::string(512 - head.size(), 'y');
-        WriteRaw(fits + end + over + end + "0\tI\t01/02/26 03:04:05\tafter" + end);
-        if (log.settled)
-            Settle(0);
-        EventEntry e;
-        ASSERT_EQ(cs_qvl_enum_event(0, &e, 0), 0);
-        EXPECT_EQ(Text(e), std::string(511 - head.size(), 'x'));
-        EXPECT_EQ(e.text[511], 0);
-        EXPECT_EQ(cs_qvl_enum_event(0, &e, 1), -1);
-        ASSERT_EQ(cs_qvl_enum_event(0, &e, 2), 0) << "a long line does not hide the next";
-        EXPECT_EQ(Text(e), "after");
-    }
-}
-
-TEST_F(EventLog, MissingEmptyAndUnfinishedLogs)
-{
-    EventEntry e;
-    EXPECT_EQ(cs_qvl_enum_event(0, &e, 0), -1) << "missing log";
-    WriteRaw("");
-    EXPECT_EQ(cs_qvl_enum_event(0, &e, 0), QVL_NO_SUCH_LINE);
-    WriteRaw("0\tI\t01/02/26 03:04:05\tno line feed");
-    EXPECT_EQ(cs_qvl_enum_event(0, &e, 0), QVL_NO_SUCH_LINE);
-    EXPECT_EQ(cs_qvl_enum_event(0, nullptr, 0), -1);
-}
-
-TEST_F(EventLog, MalformedLinesGiveEntriesWithoutCrashing)
-{
-    const std::string lines[] = {
-        std::string("\n"),
-        std::string("garbage\n"),
-        std::string("0\tE\n"),
-        std::string("0\tE\t99/99/99 99:99:99\tfields out of range\n"),
-        std::string("0\tE\t05/21/3 14:02:07\ttext\twith\ttabs\n"),
-        std::string("0\tE\t05/2\x01/3 \xff\xfe\x00\x00 binary\n", 24),
+    const std::string head = "0\tI\t01/02/26 03:04:05\t";
+    const std::string fits = std::string(511 - head.size(), 'x'), over = std::string(512 - head.size(), 'y');
+    auto limits = [&](const std::string &label, const std::string &end, bool settled) {
+        return TextCase{"line length limit is 511 characters, " + label,
+                        head + fits + end + head + over + end + head + "after" + end, {}, settled,
+                        {{0, 0, fits}, {1, -1}, {2, 0, "after"}}}; // a long line does not hide the next
     };
-    std::string all;
-    for (const std::string &l : lines)
-        all += l;
-    WriteRaw(all);
-    const char *texts[] = {"", "", "", "fields out of range", "text\twith\ttabs", nullptr};
-    for (int i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
-        EventEntry e;
-        std::memset(&e, 0xAA, sizeof e);
-        ASSERT_EQ(cs_qvl_enum_event(0, &e, i), 0);
-        EXPECT_LT(strnlen(e.text, sizeof e.text), sizeof e.text);
-        if (texts[i]) {
-            EXPECT_EQ(Text(e), texts[i]);
+    return {
+        {"one-digit year lines read the same",
+         "0\tE\t05/21/3 14:02:07\tDisk at Controller1-Channel2-Device1 failed.\r\n"
+         "0\tW\t12/31/31 23:59:59\tTwo digits\r\n", {}, false,
+         {{0, 0, "Disk at Controller1-Channel2-Device1 failed.", 'E', qvl_pack_time(3, 5, 21, 14, 2, 7)},
+          {1, 0, "Two digits", 0, qvl_pack_time(31, 12, 31, 23, 59, 59)}}},
+        limits("LF", "\n", false),
+        limits("settled, LF", "\n", true),
+        limits("settled, CR LF", "\r\n", true),
+        {"missing log", std::nullopt, {}, false, {{0, -1}}},
+        {"empty log", "", {}, false, {{0, QVL_NO_SUCH_LINE}}},
+        {"unfinished last line", head + "no line feed", {}, false, {{0, QVL_NO_SUCH_LINE}}},
+        {"malformed lines give entries without crashing",
+         std::string("\n"
+                     "garbage\n"
+                     "0\tE\n"
+                     "0\tE\t99/99/99 99:99:99\tfields out of range\n"
+                     "0\tE\t05/21/3 14:02:07\ttext\twith\ttabs\n") +
+             std::string("0\tE\t05/2\x01/3 \xff\xfe\x00\x00 binary\n", 24),
+         {}, false,
+         {{0, 0, ""}, {1, 0, ""}, {2, 0, ""}, {3, 0, "fields out of range"}, {4, 0, "text\twith\ttabs"}, {5, 0},
+          {6, QVL_NO_SUCH_LINE}}},
+        {"line breaks in a text do not split the line", std::nullopt, {{'W', "Array 'a\nb\rc' verifying aborted."}},
+         false, {{0, 0, "Array 'a b c' verifying aborted."}, {1, QVL_NO_SUCH_LINE}}},
+        {"Ctrl-Z in a text does not hide the rest of the log", std::nullopt,
+         {{'W', "Array 'a\x1A' verifying aborted."}, {'I', "later"}}, false,
+         {{0, 0, "Array 'a ' verifying aborted."}, {1, 0, "later"}}},
+    };
+}
+
+TEST_F(EventLog, TextsReadBackAsTheLogHoldsThem)
+{
+    for (const TextCase &c : TextCases()) {
+        SCOPED_TRACE(c.label);
+        RemoveLog();
+        if (c.raw)
+            WriteRaw(*c.raw);
+        for (const Saved &saved : c.saved) {
+            EventEntry e = Entry(saved.type, saved.text);
+            ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
         }
-        EXPECT_LE(qvl_time_month(e.event.time), 15u);
+        if (c.settled)
+            Settle(0);
+        for (const Read &read : c.reads) {
+            SCOPED_TRACE("line " + std::to_string(read.index));
+            EventEntry e;
+            std::memset(&e, 0xAA, sizeof e);
+            ASSERT_EQ(cs_qvl_enum_event(0, &e, read.index), read.result);
+            if (read.result != 0)
+                continue;
+            EXPECT_EQ(e.text[sizeof e.text - 1], 0);
+            EXPECT_LE(qvl_time_month(e.event.time), 15u);
+            if (read.text) {
+                EXPECT_EQ(Text(e), *read.text);
+            }
+            if (read.type) {
+                EXPECT_EQ(e.type, read.type);
+            }
+            if (read.time) {
+                EXPECT_EQ(e.event.time, read.time);
+            }
+        }
     }
-    EventEntry e;
-    EXPECT_EQ(cs_qvl_enum_event(0, &e, 6), QVL_NO_SUCH_LINE);
 }
 
-TEST_F(EventLog, LineBreaksInATextDoNotSplitTheLine)
+TEST_F(EventLog, ANullEntryIsNotRead)
 {
-    EventEntry e = Entry('W', "Array 'a\nb\rc' verifying aborted.");
-    ASSERT_EQ(cs_qvl_save_log_event(0, &e), 0);
-    EventEntry back;
-    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
-    EXPECT_EQ(Text(back), "Array 'a b c' verifying aborted.");
-    EXPECT_EQ(cs_qvl_enum_event(0, &back, 1), QVL_NO_SUCH_LINE);
-}
-
-TEST_F(EventLog, CtrlZInATextDoesNotHideTheRestOfTheLog)
-{
-    EventEntry named = Entry('W', "Array 'a\x1A' verifying aborted.");
-    EventEntry later = Entry('I', "later");
-    ASSERT_EQ(cs_qvl_save_log_event(0, &named), 0);
-    ASSERT_EQ(cs_qvl_save_log_event(0, &later), 0);
-    EventEntry back;
-    ASSERT_EQ(cs_qvl_enum_event(0, &back, 0), 0);
-    EXPECT_EQ(Text(back), "Array 'a ' verifying aborted.");
-    ASSERT_EQ(cs_qvl_enum_event(0, &back, 1), 0);
-    EXPECT_EQ(Text(back), "later");
+    EXPECT_EQ(cs_qvl_enum_event(0, nullptr, 0), -1);
 }
 
 TEST_F(EventLog, BlankOrUnprintableTypeCharactersAreWrittenAsQuestionMarks)
@@ -441,50 +436,8 @@ TEST_F(EventLog, ARewriteOfAFreshLogWithTheSameStampsIsSeen)
     EXPECT_EQ(Text(e), "newer");
 }
 
-// This program's folder, where the helper program log_appender.exe is built too.
-std::string ProgramDir()
-{
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string dir(self);
-    dir.resize(dir.find_last_of('\\') + 1);
-    return dir;
-}
-
-// The command line of the helper program with these arguments.
-std::string Appender(const std::string &arguments)
-{
-    std::string command = "\"";
-    command += ProgramDir();
-    command += "log_appender.exe\" ";
-    command += arguments;
-    return command;
-}
-
-// Starts a program; the caller waits for it and closes its handles.
-bool Start(std::string command, PROCESS_INFORMATION &pi)
-{
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
-}
-
-// Waits for a started program; its exit code, or a large value when it did not end.
-DWORD Finish(PROCESS_INFORMATION &pi)
-{
-    DWORD code = 0xDEAD;
-    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
-DWORD RunToEnd(const std::string &command)
-{
-    PROCESS_INFORMATION pi{};
-    return Start(command, pi) ? Finish(pi) : 0xDEAD;
-}
+// The command line of the helper program log_appender.exe, beside this one, with these arguments.
+std::string Appender(const std::string &arguments) { return qvltest::CommandBeside("log_appender.exe", arguments); }
 
 // Two processes append at once (log_appender.exe, beside this program): no line is lost or torn.
 TEST_F(EventLog, AppendsFromTwoProcessesKeepEveryLineWhole)
@@ -493,10 +446,10 @@ TEST_F(EventLog, AppendsFromTwoProcessesKeepEveryLineWhole)
     std::vector<PROCESS_INFORMATION> running(2);
     for (int p = 0; p < 2; ++p) {
         std::string command = Appender(std::string(1, "AB"[p]) + " " + std::to_string(kLines));
-        ASSERT_TRUE(Start(command, running[p])) << command;
+        ASSERT_TRUE(qvltest::Start(command, running[p])) << command;
     }
     for (PROCESS_INFORMATION &pi : running)
-        EXPECT_EQ(Finish(pi), 0u);
+        EXPECT_EQ(qvltest::Finish(pi), 0u);
 
     int next[2] = {0, 0};
     for (int i = 0; i < 2 * kLines; ++i) {
@@ -623,7 +576,7 @@ TEST_F(EventLog, ReadsAnswerAsAFreshReadFromTheStartWould)
             if (childReplacements < 3 && pick(10) == 0) {
                 ++childReplacements;
                 std::string command = Appender("--replace \"" + source + "\"");
-                ASSERT_EQ(RunToEnd(command), 0u) << command;
+                ASSERT_EQ(qvltest::RunToEnd(command), 0u) << command;
             } else {
                 ASSERT_TRUE(MoveFileExA(source.c_str(), LogPath().c_str(), MOVEFILE_REPLACE_EXISTING));
             }

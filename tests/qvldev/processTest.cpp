@@ -6,86 +6,15 @@
 #include <cstdlib>
 
 #include "simFixture.h"
+#include "support/childProcess.h"
 
 namespace {
 
-struct Child {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out;
-    std::string err;
-};
-
-class Handle {
-public:
-    explicit Handle(HANDLE h = nullptr) : h_(h) {}
-    ~Handle()
-    {
-        if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    Handle(const Handle &) = delete;
-    Handle &operator=(const Handle &) = delete;
-    HANDLE get() const { return h_; }
-    HANDLE *put() { return &h_; }
-    void reset()
-    {
-        if (h_) CloseHandle(h_);
-        h_ = nullptr;
-    }
-
-private:
-    HANDLE h_;  // owned
-};
-
-std::string programDir()
-{
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string p(path, n);
-    return p.substr(0, p.find_last_of("\\/") + 1);
-}
-
-std::string drain(HANDLE pipe)
-{
-    std::string text;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
-    // The child writes in text mode; compare lines without their carriage returns.
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
-}
+using qvltest::Child;
+using qvltest::Handle;
 
 // Runs qvlsim.exe with the arguments; the child inherits our environment (QVLDEV_INSTANCE).
-Child qvlsim(const std::string &args)
-{
-    Child result;
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    Handle outRead, outWrite, errRead, errWrite;
-    if (!CreatePipe(outRead.put(), outWrite.put(), &sa, 0) || !CreatePipe(errRead.put(), errWrite.put(), &sa, 0))
-        return result;
-    SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = outWrite.get();
-    si.hStdError = errWrite.get();
-    std::string exe = programDir() + "qvlsim.exe";
-    std::string line = "\"" + exe + "\" " + args;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        return result;
-    Handle process(pi.hProcess), thread(pi.hThread);
-    // Our copies of the write ends must go, or the reads never see the end.
-    outWrite.reset();
-    errWrite.reset();
-    result.out = drain(outRead.get());
-    result.err = drain(errRead.get());
-    WaitForSingleObject(process.get(), 30000);
-    GetExitCodeProcess(process.get(), &result.exitCode);
-    return result;
-}
+Child qvlsim(const std::string &args) { return qvltest::RunBeside("qvlsim.exe", args); }
 
 }  // namespace
 
