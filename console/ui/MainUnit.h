@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "owned.h"
 #include "pageBase.h"
 #include "resource.h"
 #include "serverMan.h"
 #include "trayHealth.h"
 #include "ui/gdiOwn.h"
-#include "win/handle.h"
 #include "win/window.h"
 
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;   // 1124

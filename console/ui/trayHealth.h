@@ -11,11 +11,6 @@
 #include "health.h"
 
 namespace qvl {
-struct IconTraits {
-    static void Close(HICON h) { DestroyIcon(h); }
-};
-using Icon = Owned<HICON, IconTraits>;
-
 // A copy of `base` (not owned) with a red disc in its lower right quarter.
 Icon ComposeAlarmIcon(HICON base);
 } // namespace qvl
