@@ -5,8 +5,8 @@
 #include <oleacc.h>
 
 #include "accessible.h"
-#include "classic.h"
-#include "guarded.h"
+#include "win/focus.h"
+#include "win/subclass.h"
 
 namespace {
 constexpr UINT_PTR SubclassId = 1;
@@ -65,7 +65,7 @@ TRTreeView::TRTreeView(HWND parent, UINT id, DWORD style)
                             0, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                             GetModuleHandleA(nullptr), nullptr);
     if (hwnd_)
-        qvl::Subclass(hwnd_, SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
+        qvl::Subclass(hwnd_, Subclassed, SubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 TRTreeView::~TRTreeView()
@@ -94,21 +94,6 @@ POINT TRTreeView::KeyboardMenuPoint() const
     }
     ClientToScreen(hwnd_, &at);
     return at;
-}
-
-void TRTreeView::FocusNextTabStop(HWND from, bool previous)
-{
-    HWND next = GetNextDlgTabItem(qvl::RootWindow(from), from, previous);
-    if (next && next != from)
-        SetFocus(next);
-}
-
-LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                          DWORD_PTR self)
-{
-    return qvl::GuardedCall(
-        "tree subclass", [&] { return Subclassed(hwnd, msg, wParam, lParam, id, self); },
-        [&] { return qvl::DefSubclass(hwnd, msg, wParam, lParam); });
 }
 
 LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
@@ -145,7 +130,7 @@ LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
             return 0;
         }
         if (wParam == VK_TAB) {
-            FocusNextTabStop(hwnd, GetKeyState(VK_SHIFT) < 0);
+            qvl::FocusNextTabStop(hwnd, GetKeyState(VK_SHIFT) < 0);
             return 0;
         }
         break;

@@ -31,13 +31,7 @@ public:
     // Where a menu opened by keyboard goes: below the selected node's text, else the corner.
     POINT KeyboardMenuPoint() const;
 
-    // Moves the focus to the next (or previous) tab stop of the top-level window: our main
-    // window is no dialog, so no dialog manager does this for its controls.
-    static void FocusNextTabStop(HWND from, bool previous);
-
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR self);
     static LRESULT Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     HWND hwnd_ = nullptr; // owned
 };
