@@ -359,21 +359,26 @@ void TMainForm::Command(UINT id)
     }
 }
 
+bool TMainForm::OnCommand(UINT id, UINT code, HWND)
+{
+    if (code != 0 && code != 1) // menus and accelerators
+        return false;
+    Command(id);
+    return true;
+}
+
+bool TMainForm::OnSize(UINT, int, int)
+{
+    FormResize();
+    return true;
+}
+
 LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) { // menus and accelerators
-            Command(LOWORD(wParam));
-            return 0;
-        }
-        break;
     case WM_CLOSE:
         if (FormClose())
             Destroy();
-        return 0;
-    case WM_SIZE:
-        FormResize();
         return 0;
     case WM_ACTIVATE:
         // Keyboard users come back to the control they left.
@@ -405,5 +410,5 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
     }
-    return Default(msg, wParam, lParam);
+    return Window::HandleMessage(msg, wParam, lParam);
 }

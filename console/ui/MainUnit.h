@@ -99,6 +99,8 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnSize(UINT type, int width, int height) override;
     void ShowAndBringToFront();
     void Command(UINT id);
     // A message box opened: it goes on the dialog stack, offset from the one below it.

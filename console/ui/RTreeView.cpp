@@ -110,11 +110,11 @@ LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         }
         break;
     case WM_SETFOCUS: {
-        // The control selects its first node when it gets the focus with none selected; the
-        // owner refuses that change while Focusing is set, so that only the user selects.
-        tree->Focusing = true;
+        // The control selects its first node when it gets the focus with none selected; that
+        // change is refused while focusing_ is set, so that only the user selects.
+        tree->focusing_ = true;
         LRESULT r = qvl::DefSubclass(hwnd, msg, wParam, lParam);
-        tree->Focusing = false;
+        tree->focusing_ = false;
         return r;
     }
     case WM_KEYDOWN:
@@ -174,6 +174,10 @@ LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         if (wParam == '\t')
             return 0; // no beep for the tab that moved the focus
         break;
+    case qvl::UM_NOTIFYREFLECT:
+        if (tree->Notified(*reinterpret_cast<const NMHDR *>(lParam), *reinterpret_cast<qvl::NotifyReply *>(wParam)))
+            return 0;
+        break;
     case WM_NCDESTROY:
         qvl::Unsubclass(hwnd);
         tree->hwnd_ = nullptr;
@@ -182,4 +186,30 @@ LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         break;
     }
     return qvl::DefSubclass(hwnd, msg, wParam, lParam);
+}
+
+bool TRTreeView::Notified(const NMHDR &header, qvl::NotifyReply &reply)
+{
+    switch (header.code) {
+    case TVN_SELCHANGINGA:
+    case TVN_SELCHANGINGW:
+        if (!focusing_)
+            return false;
+        reply = qvl::NotifyReply{true, TRUE}; // getting the focus selects nothing
+        return true;
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+        if (!OnChange)
+            return false;
+        OnChange();
+        reply.handled = true;
+        return true;
+    case TVN_ITEMEXPANDEDA:
+    case TVN_ITEMEXPANDEDW:
+        if (OnExpanded)
+            OnExpanded();
+        return false;
+    default:
+        return false;
+    }
 }

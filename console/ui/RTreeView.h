@@ -1,5 +1,5 @@
 // TRTreeView: the standard tree view control, which also selects a node with the right mouse
-// button when RightClickSelect is on.
+// button when RightClickSelect is on, and raises its own selection events.
 #ifndef QVL_RTREEVIEW_H
 #define QVL_RTREEVIEW_H
 
@@ -8,9 +8,12 @@
 
 #include <functional>
 
+#include "win/window.h"
+
 class TRTreeView {
 public:
-    // Creates the control as a child of `parent` with the given id; WM_NOTIFY goes to parent.
+    // Creates the control as a child of `parent` (a qvl::Window, which reflects the control's
+    // notifications back to it) with the given id.
     TRTreeView(HWND parent, UINT id, DWORD style);
     TRTreeView(const TRTreeView &) = delete;
     TRTreeView &operator=(const TRTreeView &) = delete;
@@ -21,8 +24,10 @@ public:
     HTREEITEM HitTest(POINT client) const;
 
     bool RightClickSelect = false;
-    // True while the control handles its focus gain (see the subclass procedure).
-    bool Focusing = false;
+    // The selection changed (by the user, or by the program's TVM_SELECTITEM).
+    std::function<void()> OnChange;
+    // A node was expanded or collapsed.
+    std::function<void()> OnExpanded;
     // Alt with a letter while the tree has the focus; true when the owner used it.
     std::function<bool(char key)> OnMnemonic;
     // The context menu: a right click (at its point) or Shift+F10 and the Menu key (at the
@@ -33,7 +38,10 @@ public:
 
 private:
     static LRESULT Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+    // The control's own notifications, reflected by its parent; true when answered.
+    bool Notified(const NMHDR &header, qvl::NotifyReply &reply);
     HWND hwnd_ = nullptr; // owned
+    bool focusing_ = false; // while the control handles its focus gain
 };
 
 #endif
