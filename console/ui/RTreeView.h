@@ -38,6 +38,15 @@ public:
 
 private:
     static LRESULT Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+    // True when the message is answered here (with `result`); false leaves it to the control.
+    bool Answered(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result);
+    bool RightButtonDown(POINT at);
+    LRESULT TakeFocus(WPARAM wParam, LPARAM lParam);
+    // Tab, and the keys that move the selection while there is none.
+    bool NavigationKey(UINT key);
+    // The Menu key and Shift+F10, down and up.
+    bool ContextMenuKey(UINT msg, WPARAM key);
+    bool ContextMenu(LPARAM lParam);
     // The control's own notifications, reflected by its parent; true when answered.
     bool Notified(const NMHDR &header, qvl::NotifyReply &reply);
     HWND hwnd_ = nullptr; // owned
