@@ -42,7 +42,8 @@ public:
 
     HWND TopWindowHandle() const;
     void RefreshCurrentPage();
-    void PushDialog(HWND dialog);
+    // `isBox`: a message box, under which the icon's menu stays available.
+    void PushDialog(HWND dialog, bool isBox = false);
     HWND PopDialog();
     // Takes a dialog off the stack wherever it is (a box may close after Exit emptied it).
     void RemoveDialog(HWND dialog);
@@ -88,8 +89,11 @@ public:
     TTrayHealth TrayHealth;
     std::unique_ptr<TfrmPageBase> CurrentPage;
     std::unique_ptr<TServerMan> ServerMan;
-    std::array<HWND, MaxDialogs> DialogStack{};
-    std::array<bool, MaxDialogs> DialogIsBox{}; // a message box: the icon's menu stays available
+    struct Dialog {
+        HWND Window = nullptr; // not owned
+        bool IsBox = false;    // a message box: the icon's menu stays available
+    };
+    std::array<Dialog, MaxDialogs> DialogStack{};
     int DialogCount = 0;
     bool Started = false;
     bool Exiting = false;

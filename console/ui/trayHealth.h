@@ -19,7 +19,6 @@ class TTrayHealth {
 public:
     // False when the judgement is what it was: the shell need not be told.
     bool Update(const SystemHealth &health);
-    const SystemHealth &Health() const { return Health_; }
     // Fills the icon, tip and record size of `data` for the current health. While all is well
     // that is `base` and `tip` in the 88-byte record every shell understands; otherwise the
     // marked icon, and the tip's second line in the longer record of shells that take one
