@@ -5,6 +5,7 @@
 #define QVL_OWNED_H
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -111,6 +112,21 @@ struct MenuTraits {
     static void Close(HMENU h) { DestroyMenu(h); }
 };
 using Menu = Owned<HMENU, MenuTraits>; // a menu no window holds
+
+struct AccelTraits {
+    static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
+};
+using AccelTable = Owned<HACCEL, AccelTraits>; // from CreateAcceleratorTable
+
+struct IconTraits {
+    static void Close(HICON h) { DestroyIcon(h); }
+};
+using Icon = Owned<HICON, IconTraits>; // made by the program, not loaded from a resource
+
+struct ImageListTraits {
+    static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+using ImageList = Owned<HIMAGELIST, ImageListTraits>; // a common-control image list
 
 } // namespace qvl
 

@@ -111,7 +111,7 @@ void TMainForm::StartUp()
                             qvl::BoxKind::Error);
 }
 
-HWND TMainForm::TopWindowHandle() const { return DialogCount > 0 ? DialogStack[DialogCount - 1] : hwnd(); }
+HWND TMainForm::TopWindowHandle() const { return DialogCount > 0 ? DialogStack[DialogCount - 1].Window : hwnd(); }
 
 void TMainForm::RefreshCurrentPage()
 {
@@ -120,30 +120,26 @@ void TMainForm::RefreshCurrentPage()
     UpdateHealth();
 }
 
-void TMainForm::PushDialog(HWND dialog)
+void TMainForm::PushDialog(HWND dialog, bool isBox)
 {
     if (DialogCount < MaxDialogs)
-        DialogStack[DialogCount++] = dialog;
+        DialogStack[DialogCount++] = Dialog{dialog, isBox};
 }
 
 HWND TMainForm::PopDialog()
 {
     if (DialogCount <= 0)
         return nullptr;
-    HWND top = DialogStack[--DialogCount];
-    DialogStack[DialogCount] = nullptr;
-    DialogIsBox[DialogCount] = false;
+    const HWND top = DialogStack[--DialogCount].Window;
+    DialogStack[DialogCount] = Dialog{};
     return top;
 }
 
 void TMainForm::RemoveDialog(HWND dialog)
 {
     for (int i = DialogCount - 1; i >= 0; --i)
-        if (DialogStack[i] == dialog) {
-            for (int j = i; j + 1 < DialogCount; ++j) {
-                DialogStack[j] = DialogStack[j + 1];
-                DialogIsBox[j] = DialogIsBox[j + 1];
-            }
+        if (DialogStack[i].Window == dialog) {
+            std::copy(DialogStack.begin() + i + 1, DialogStack.begin() + DialogCount, DialogStack.begin() + i);
             PopDialog();
             return;
         }
@@ -159,18 +155,15 @@ void TMainForm::BoxOpened(HWND box)
         SetWindowPos(box, nullptr, below.left + step, below.top + step, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    const int slot = DialogCount;
-    PushDialog(box);
-    if (slot < DialogCount)
-        DialogIsBox[slot] = true;
+    PushDialog(box, true);
 }
 
 void TMainForm::BringDialogsToFront()
 {
     // Oldest first, so that the newest ends on top and active, above the (disabled) main window.
     for (int i = 0; i < DialogCount; ++i) {
-        SetWindowPos(DialogStack[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(DialogStack[i]);
+        SetWindowPos(DialogStack[i].Window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(DialogStack[i].Window);
     }
     if (DialogCount > 0)
         SetActiveWindow(TopWindowHandle());
@@ -316,7 +309,8 @@ void TMainForm::TrayNotify(LPARAM mouseMessage)
             ShowAndBringToFront();
         }
     } else if (mouseMessage == WM_RBUTTONDOWN && // no dialog open but message boxes
-               std::all_of(DialogIsBox.begin(), DialogIsBox.begin() + DialogCount, [](bool box) { return box; })) {
+               std::all_of(DialogStack.begin(), DialogStack.begin() + DialogCount,
+                           [](const Dialog &dialog) { return dialog.IsBox; })) {
         // Our window must be foreground for the menu to close when the user clicks elsewhere,
         // and the null message afterwards lets the menu close properly. Open message boxes
         // come back on top of it afterwards.
@@ -359,21 +353,26 @@ void TMainForm::Command(UINT id)
     }
 }
 
+bool TMainForm::OnCommand(UINT id, UINT code, HWND)
+{
+    if (code != 0 && code != 1) // menus and accelerators
+        return false;
+    Command(id);
+    return true;
+}
+
+bool TMainForm::OnSize(UINT, int, int)
+{
+    FormResize();
+    return true;
+}
+
 LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) { // menus and accelerators
-            Command(LOWORD(wParam));
-            return 0;
-        }
-        break;
     case WM_CLOSE:
         if (FormClose())
             Destroy();
-        return 0;
-    case WM_SIZE:
-        FormResize();
         return 0;
     case WM_ACTIVATE:
         // Keyboard users come back to the control they left.
@@ -405,5 +404,5 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
     }
-    return Default(msg, wParam, lParam);
+    return Window::HandleMessage(msg, wParam, lParam);
 }

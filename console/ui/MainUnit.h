@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "owned.h"
 #include "pageBase.h"
 #include "resource.h"
 #include "serverMan.h"
 #include "trayHealth.h"
 #include "ui/gdiOwn.h"
-#include "win/handle.h"
 #include "win/window.h"
 
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;   // 1124
@@ -42,7 +42,8 @@ public:
 
     HWND TopWindowHandle() const;
     void RefreshCurrentPage();
-    void PushDialog(HWND dialog);
+    // `isBox`: a message box, under which the icon's menu stays available.
+    void PushDialog(HWND dialog, bool isBox = false);
     HWND PopDialog();
     // Takes a dialog off the stack wherever it is (a box may close after Exit emptied it).
     void RemoveDialog(HWND dialog);
@@ -88,8 +89,11 @@ public:
     TTrayHealth TrayHealth;
     std::unique_ptr<TfrmPageBase> CurrentPage;
     std::unique_ptr<TServerMan> ServerMan;
-    std::array<HWND, MaxDialogs> DialogStack{};
-    std::array<bool, MaxDialogs> DialogIsBox{}; // a message box: the icon's menu stays available
+    struct Dialog {
+        HWND Window = nullptr; // not owned
+        bool IsBox = false;    // a message box: the icon's menu stays available
+    };
+    std::array<Dialog, MaxDialogs> DialogStack{};
     int DialogCount = 0;
     bool Started = false;
     bool Exiting = false;
@@ -99,6 +103,8 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnSize(UINT type, int width, int height) override;
     void ShowAndBringToFront();
     void Command(UINT id);
     // A message box opened: it goes on the dialog stack, offset from the one below it.

@@ -5,8 +5,8 @@
 #include <oleacc.h>
 
 #include "accessible.h"
-#include "classic.h"
-#include "guarded.h"
+#include "win/focus.h"
+#include "win/subclass.h"
 
 namespace {
 constexpr UINT_PTR SubclassId = 1;
@@ -65,7 +65,7 @@ TRTreeView::TRTreeView(HWND parent, UINT id, DWORD style)
                             0, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                             GetModuleHandleA(nullptr), nullptr);
     if (hwnd_)
-        qvl::Subclass(hwnd_, SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
+        qvl::Subclass(hwnd_, Subclassed, SubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 TRTreeView::~TRTreeView()
@@ -96,105 +96,140 @@ POINT TRTreeView::KeyboardMenuPoint() const
     return at;
 }
 
-void TRTreeView::FocusNextTabStop(HWND from, bool previous)
-{
-    HWND next = GetNextDlgTabItem(qvl::RootWindow(from), from, previous);
-    if (next && next != from)
-        SetFocus(next);
-}
-
-LRESULT CALLBACK TRTreeView::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                          DWORD_PTR self)
-{
-    return qvl::GuardedCall(
-        "tree subclass", [&] { return Subclassed(hwnd, msg, wParam, lParam, id, self); },
-        [&] { return qvl::DefSubclass(hwnd, msg, wParam, lParam); });
-}
-
 LRESULT TRTreeView::Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
 {
     auto *tree = reinterpret_cast<TRTreeView *>(self);
-    switch (msg) {
-    case WM_RBUTTONDOWN:
-        if (tree->RightClickSelect) {
-            // Selecting is the whole answer: the control's own right-button handling (its
-            // drag tracking and NM_RCLICK) does not run.
-            if (HTREEITEM item = tree->HitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
-                TreeView_SelectItem(hwnd, item);
-            return 0;
-        }
-        break;
-    case WM_SETFOCUS: {
-        // The control selects its first node when it gets the focus with none selected; the
-        // owner refuses that change while Focusing is set, so that only the user selects.
-        tree->Focusing = true;
-        LRESULT r = qvl::DefSubclass(hwnd, msg, wParam, lParam);
-        tree->Focusing = false;
-        return r;
-    }
-    case WM_KEYDOWN:
-        if (wParam == VK_APPS && tree->OnContextMenu)
-            return 0; // the menu opens when the key comes up
-        if ((wParam == VK_DOWN || wParam == VK_UP || wParam == VK_NEXT || wParam == VK_PRIOR ||
-             wParam == VK_HOME || wParam == VK_END) &&
-            !TreeView_GetSelection(hwnd)) {
-            // With nothing selected the control ignores these keys; move as from a caret
-            // before the first visible node.
-            if (HTREEITEM target = StartingNode(hwnd, static_cast<UINT>(wParam)))
-                TreeView_SelectItem(hwnd, target);
-            return 0;
-        }
-        if (wParam == VK_TAB) {
-            FocusNextTabStop(hwnd, GetKeyState(VK_SHIFT) < 0);
-            return 0;
-        }
-        break;
-    case WM_GETOBJECT: {
-        qvl::AccessibleView view{"Devices", ROLE_SYSTEM_OUTLINE, 0, {}};
-        AddNodes(hwnd, TreeView_GetRoot(hwnd), view);
-        if (LRESULT answer = qvl::AnswerGetObject(hwnd, wParam, lParam, std::move(view)))
-            return answer;
-        break;
-    }
-    case WM_CONTEXTMENU:
-        if (tree->OnContextMenu) {
-            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (lParam == -1)
-                at = tree->KeyboardMenuPoint();
-            tree->OnContextMenu(at, lParam == -1);
-            return 0;
-        }
-        break;
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-        // Shift+F10 opens the context menu where the system does not (and F10 up must not
-        // then open the menu bar).
-        if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0 && tree->OnContextMenu) {
-            if (msg == WM_SYSKEYDOWN)
-                SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
-            return 0;
-        }
-        break;
-    case WM_KEYUP:
-        if (wParam == VK_APPS && tree->OnContextMenu) {
-            SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
-            return 0;
-        }
-        break;
-    case WM_SYSCHAR:
-        if (tree->OnMnemonic && tree->OnMnemonic(static_cast<char>(wParam)))
-            return 0; // else the menu bar looks for the letter
-        break;
-    case WM_CHAR:
-        if (wParam == '\t')
-            return 0; // no beep for the tab that moved the focus
-        break;
-    case WM_NCDESTROY:
+    LRESULT result = 0;
+    if (msg == WM_NCDESTROY) {
         qvl::Unsubclass(hwnd);
         tree->hwnd_ = nullptr;
-        break;
-    default:
-        break;
+    } else if (tree->Answered(msg, wParam, lParam, result)) {
+        return result;
     }
     return qvl::DefSubclass(hwnd, msg, wParam, lParam);
+}
+
+bool TRTreeView::Answered(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result)
+{
+    switch (msg) {
+    case WM_RBUTTONDOWN:
+        return RightClickSelect && RightButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_SETFOCUS:
+        result = TakeFocus(wParam, lParam);
+        return true;
+    case WM_KEYDOWN:
+        return ContextMenuKey(msg, wParam) || NavigationKey(static_cast<UINT>(wParam));
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        return ContextMenuKey(msg, wParam);
+    case WM_CONTEXTMENU:
+        return ContextMenu(lParam);
+    case WM_SYSCHAR:
+        return OnMnemonic && OnMnemonic(static_cast<char>(wParam)); // else the menu bar looks for the letter
+    case WM_CHAR:
+        return wParam == '\t'; // no beep for the tab that moved the focus
+    case WM_GETOBJECT: {
+        qvl::AccessibleView view{"Devices", ROLE_SYSTEM_OUTLINE, 0, {}};
+        AddNodes(hwnd_, TreeView_GetRoot(hwnd_), view);
+        result = qvl::AnswerGetObject(hwnd_, wParam, lParam, std::move(view));
+        return result != 0;
+    }
+    case qvl::UM_NOTIFYREFLECT:
+        return Notified(*reinterpret_cast<const NMHDR *>(lParam), *reinterpret_cast<qvl::NotifyReply *>(wParam));
+    default:
+        return false;
+    }
+}
+
+bool TRTreeView::RightButtonDown(POINT at)
+{
+    // Selecting is the whole answer: the control's own right-button handling (its drag
+    // tracking and NM_RCLICK) does not run.
+    if (HTREEITEM item = HitTest(at))
+        TreeView_SelectItem(hwnd_, item);
+    return true;
+}
+
+LRESULT TRTreeView::TakeFocus(WPARAM wParam, LPARAM lParam)
+{
+    // The control selects its first node when it gets the focus with none selected; that
+    // change is refused while focusing_ is set, so that only the user selects.
+    focusing_ = true;
+    const LRESULT result = qvl::DefSubclass(hwnd_, WM_SETFOCUS, wParam, lParam);
+    focusing_ = false;
+    return result;
+}
+
+bool TRTreeView::NavigationKey(UINT key)
+{
+    if (key == VK_TAB) {
+        qvl::FocusNextTabStop(hwnd_, GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
+    const bool moves =
+        key == VK_DOWN || key == VK_UP || key == VK_NEXT || key == VK_PRIOR || key == VK_HOME || key == VK_END;
+    if (!moves || TreeView_GetSelection(hwnd_))
+        return false;
+    // With nothing selected the control ignores these keys; move as from a caret before the
+    // first visible node.
+    if (HTREEITEM target = StartingNode(hwnd_, key))
+        TreeView_SelectItem(hwnd_, target);
+    return true;
+}
+
+bool TRTreeView::ContextMenuKey(UINT msg, WPARAM key)
+{
+    if (!OnContextMenu)
+        return false;
+    if (key == VK_APPS && (msg == WM_KEYDOWN || msg == WM_KEYUP)) {
+        if (msg == WM_KEYUP) // the menu opens when the key comes up
+            SendMessageA(hwnd_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), -1);
+        return true;
+    }
+    // Shift+F10 opens the context menu where the system does not (and F10 up must not then
+    // open the menu bar).
+    if (key == VK_F10 && GetKeyState(VK_SHIFT) < 0 && (msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP)) {
+        if (msg == WM_SYSKEYDOWN)
+            SendMessageA(hwnd_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), -1);
+        return true;
+    }
+    return false;
+}
+
+bool TRTreeView::ContextMenu(LPARAM lParam)
+{
+    if (!OnContextMenu)
+        return false;
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (lParam == -1)
+        at = KeyboardMenuPoint();
+    OnContextMenu(at, lParam == -1);
+    return true;
+}
+
+bool TRTreeView::Notified(const NMHDR &header, qvl::NotifyReply &reply)
+{
+    switch (header.code) {
+    case TVN_SELCHANGINGA:
+    case TVN_SELCHANGINGW:
+        if (!focusing_)
+            return false;
+        reply = qvl::NotifyReply{true, TRUE}; // getting the focus selects nothing
+        return true;
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+        if (!OnChange)
+            return false;
+        OnChange();
+        reply.handled = true;
+        return true;
+    case TVN_ITEMEXPANDEDA:
+    case TVN_ITEMEXPANDEDW:
+        if (OnExpanded)
+            OnExpanded();
+        return false;
+    default:
+        return false;
+    }
 }

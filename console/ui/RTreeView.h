@@ -1,5 +1,5 @@
 // TRTreeView: the standard tree view control, which also selects a node with the right mouse
-// button when RightClickSelect is on.
+// button when RightClickSelect is on, and raises its own selection events.
 #ifndef QVL_RTREEVIEW_H
 #define QVL_RTREEVIEW_H
 
@@ -8,9 +8,12 @@
 
 #include <functional>
 
+#include "win/window.h"
+
 class TRTreeView {
 public:
-    // Creates the control as a child of `parent` with the given id; WM_NOTIFY goes to parent.
+    // Creates the control as a child of `parent` (a qvl::Window, which reflects the control's
+    // notifications back to it) with the given id.
     TRTreeView(HWND parent, UINT id, DWORD style);
     TRTreeView(const TRTreeView &) = delete;
     TRTreeView &operator=(const TRTreeView &) = delete;
@@ -21,8 +24,10 @@ public:
     HTREEITEM HitTest(POINT client) const;
 
     bool RightClickSelect = false;
-    // True while the control handles its focus gain (see the subclass procedure).
-    bool Focusing = false;
+    // The selection changed (by the user, or by the program's TVM_SELECTITEM).
+    std::function<void()> OnChange;
+    // A node was expanded or collapsed.
+    std::function<void()> OnExpanded;
     // Alt with a letter while the tree has the focus; true when the owner used it.
     std::function<bool(char key)> OnMnemonic;
     // The context menu: a right click (at its point) or Shift+F10 and the Menu key (at the
@@ -31,15 +36,21 @@ public:
     // Where a menu opened by keyboard goes: below the selected node's text, else the corner.
     POINT KeyboardMenuPoint() const;
 
-    // Moves the focus to the next (or previous) tab stop of the top-level window: our main
-    // window is no dialog, so no dialog manager does this for its controls.
-    static void FocusNextTabStop(HWND from, bool previous);
-
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR self);
     static LRESULT Subclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+    // True when the message is answered here (with `result`); false leaves it to the control.
+    bool Answered(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result);
+    bool RightButtonDown(POINT at);
+    LRESULT TakeFocus(WPARAM wParam, LPARAM lParam);
+    // Tab, and the keys that move the selection while there is none.
+    bool NavigationKey(UINT key);
+    // The Menu key and Shift+F10, down and up.
+    bool ContextMenuKey(UINT msg, WPARAM key);
+    bool ContextMenu(LPARAM lParam);
+    // The control's own notifications, reflected by its parent; true when answered.
+    bool Notified(const NMHDR &header, qvl::NotifyReply &reply);
     HWND hwnd_ = nullptr; // owned
+    bool focusing_ = false; // while the control handles its focus gain
 };
 
 #endif

@@ -2,15 +2,13 @@
 
 #include <oleacc.h>
 
-#include "accessible.h"
-
-#include "classic.h"
-
 #include <windowsx.h>
 
 #include <cctype>
 
-#include "RTreeView.h"
+#include "accessible.h"
+#include "classic.h"
+#include "win/focus.h"
 
 TSpeedButtonRollOver::TSpeedButtonRollOver(HWND parent, int x, int y, int width, int height)
 {
@@ -267,7 +265,7 @@ bool TSpeedButtonRollOver::KeyDown(WPARAM key)
         return true;
     }
     if (key == VK_TAB) {
-        TRTreeView::FocusNextTabStop(hwnd(), GetKeyState(VK_SHIFT) < 0);
+        qvl::FocusNextTabStop(hwnd(), GetKeyState(VK_SHIFT) < 0);
         return true;
     }
     return false;

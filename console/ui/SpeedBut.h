@@ -28,9 +28,6 @@ public:
     // A form would do this after loading its resource: the displayed glyph becomes GlyphUp.
     void Loaded();
 
-    // The picture shown now; none when no glyph is set.
-    HBITMAP DisplayedGlyph() const { return Displayed; }
-
     void SetCaption(const std::string &caption);
     const std::string &Caption() const { return CaptionText; }
     void SetFont(HFONT font, COLORREF colour); // font not owned

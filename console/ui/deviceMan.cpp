@@ -5,11 +5,11 @@
 #include <oleacc.h>
 
 #include "accessible.h"
-#include "classic.h"
 #include "dmPub.h"
-#include "guarded.h"
 #include "model/systemUnit.h"
 #include "shortcuts.h"
+#include "win/focus.h"
+#include "win/subclass.h"
 
 namespace {
 
@@ -29,10 +29,6 @@ void Enable(const TfrmPageBase &page, int index, bool enabled)
     if (qvl::MenuItem *item = Item(page, index))
         item->SetEnabled(enabled);
 }
-
-// The toolbar as a tab stop: with the focus, its hot button is the one that arrows move and
-// Space or Enter press (the control does both); Tab leaves it.
-LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
 
 // The next enabled button from `from` (exclusive) in one direction, or -1.
 int NextEnabledButton(HWND bar, int from, bool backwards)
@@ -73,7 +69,9 @@ qvl::AccessibleView ToolBarView(HWND bar)
     return view;
 }
 
-LRESULT ToolBarKeysUnguarded(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
+// The toolbar as a tab stop: with the focus, its hot button is the one that arrows move and
+// Space or Enter press (the control does both); Tab leaves it.
+LRESULT ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
     switch (msg) {
     case WM_GETOBJECT:
@@ -110,7 +108,7 @@ LRESULT ToolBarKeysUnguarded(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
                 SendMessageA(bar, TB_SETHOTITEM, next, 0);
                 InvalidateRect(bar, nullptr, FALSE);
             } else {
-                TRTreeView::FocusNextTabStop(bar, backwards);
+                qvl::FocusNextTabStop(bar, backwards);
             }
             return 0;
         }
@@ -122,13 +120,6 @@ LRESULT ToolBarKeysUnguarded(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     return qvl::DefSubclass(bar, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK ToolBarKeys(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    return qvl::GuardedCall(
-        "toolbar subclass", [&] { return ToolBarKeysUnguarded(bar, msg, wParam, lParam); },
-        [&] { return qvl::DefSubclass(bar, msg, wParam, lParam); });
 }
 
 } // namespace

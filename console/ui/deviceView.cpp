@@ -15,11 +15,11 @@ TfrmDeviceView::TPanel::TPanel(HWND parent, DWORD exStyle)
                    0, parent, nullptr);
 }
 
-LRESULT TfrmDeviceView::TPanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+bool TfrmDeviceView::TPanel::OnSize(UINT, int width, int height)
 {
-    if (msg == WM_SIZE && OnResize)
-        OnResize(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-    return Window::HandleMessage(msg, wParam, lParam);
+    if (OnResize)
+        OnResize(width, height);
+    return true;
 }
 
 TfrmDeviceView::TSplitter::TSplitter(HWND parent)
@@ -68,6 +68,10 @@ TfrmDeviceView::TfrmDeviceView(qvl::Window &owner, TPageHost &host) : TfrmPageBa
     TreeView = std::make_unique<TRTreeView>(
         hwnd(), TreeViewId, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS);
     TreeView->RightClickSelect = true;
+    TreeView->OnChange = [this] { TreeViewChange(); };
+    // Collapsing over the selection moves it to the collapsed node, not always with a change
+    // event, and only after this one: look again once it is done.
+    TreeView->OnExpanded = [this] { PostMessageA(hwnd(), UM_SYNCSELECTION, 0, 0); };
     // The panel's "&Next"/"&Back" answers Alt+N/Alt+B while the tree has the focus.
     TreeView->OnMnemonic = [this](char key) { return InfoPanel && InfoPanel->BtnAdvanced->ClickMnemonic(key); };
     TreeView_SetIndent(TreeView->Handle(), TreeIndent);
@@ -387,13 +391,16 @@ void TfrmDeviceView::Layout()
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
+bool TfrmDeviceView::OnSize(UINT, int, int)
+{
+    if (TreeView && Splitter1 && deviceInfoPanel)
+        Layout();
+    return true;
+}
+
 LRESULT TfrmDeviceView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_SIZE:
-        if (TreeView && Splitter1 && deviceInfoPanel)
-            Layout();
-        return 0;
     case WM_SETFOCUS:
         if (TreeView)
             SetFocus(TreeView->Handle());
@@ -402,25 +409,6 @@ LRESULT TfrmDeviceView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (TreeView && TreeView->Selected() != ShownItem)
             TreeViewChange();
         return 0;
-    case WM_NOTIFY: {
-        const auto *header = reinterpret_cast<const NMHDR *>(lParam);
-        if (TreeView && header->hwndFrom == TreeView->Handle() &&
-            (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW)) {
-            TreeViewChange();
-            return 0;
-        }
-        if (TreeView && header->hwndFrom == TreeView->Handle() &&
-            (header->code == TVN_ITEMEXPANDEDA || header->code == TVN_ITEMEXPANDEDW)) {
-            // Collapsing over the selection moves it to the collapsed node, not always with a
-            // change notification, and only after this one: look again once it is done.
-            PostMessageA(hwnd(), UM_SYNCSELECTION, 0, 0);
-            break;
-        }
-        if (TreeView && header->hwndFrom == TreeView->Handle() && TreeView->Focusing &&
-            (header->code == TVN_SELCHANGINGA || header->code == TVN_SELCHANGINGW))
-            return TRUE; // getting the focus selects nothing
-        break;
-    }
     default:
         break;
     }

@@ -48,7 +48,7 @@ public:
         std::function<void(int width, int height)> OnResize;
 
     private:
-        LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+        bool OnSize(UINT type, int width, int height) override;
     };
 
     // The border between tree and panel; dragging it moves the border.
@@ -89,6 +89,7 @@ private:
     };
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnSize(UINT type, int width, int height) override;
     void Layout();
     void ClearTree();
     static std::vector<Wanted> WantedNodes(const TRAIDSystem &system);

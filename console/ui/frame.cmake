@@ -2,6 +2,8 @@
 # start, added to the console library; and the program itself.
 target_sources(qvlconsole PRIVATE
   ui/win/window.cpp
+  ui/win/subclass.cpp
+  ui/win/focus.cpp
   ui/pageBase.cpp
   ui/serverMan.cpp
   ui/MainUnit.cpp

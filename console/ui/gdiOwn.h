@@ -1,20 +1,14 @@
-// The windows' GDI toolkit: the common owners, the model's picture helpers, the owner of a
-// common-control image list, one font maker, a scoped SelectObject and a double buffer.
+// The windows' GDI toolkit: the common owners, the model's picture helpers, one font maker, a
+// scoped SelectObject and a double buffer.
 #ifndef QVL_GDI_OWN_H
 #define QVL_GDI_OWN_H
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include "owned.h"
 #include "pictures.h"
 
 namespace qvl {
-
-struct ImageListTraits {
-    static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
-};
-using ImageList = Owned<HIMAGELIST, ImageListTraits>;
 
 // Every font of the console: MS Sans Serif unless told otherwise, `height` as CreateFont
 // takes it (negative: the character height in pixels).

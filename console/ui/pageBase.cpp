@@ -1,6 +1,6 @@
 #include "pageBase.h"
 
-TfrmPageBase::TfrmPageBase(qvl::Window &owner, TPageHost &host) : Owner(owner), Host(host)
+TfrmPageBase::TfrmPageBase(qvl::Window &owner, TPageHost &host) : Host(host)
 {
     CreateWindowOf("QvlPage", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, "", 0, 0, 0, 0,
                    owner.hwnd(), nullptr);

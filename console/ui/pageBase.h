@@ -15,8 +15,7 @@ constexpr UINT UM_SYNCSELECTION = WM_USER + 107; // 1131: the device view checks
 
 class TfrmPageBase : public qvl::Window {
 public:
-    static constexpr int DesignWidth = 583;
-    static constexpr int DesignHeight = 377;
+    static constexpr int DesignWidth = 583; // the toolbar's width until the page is laid out
 
     ~TfrmPageBase() override { Destroy(); }
 
@@ -42,8 +41,7 @@ protected:
     // none for a page inside another page: only a page of the host itself does this.
     virtual void InitPage(TPageHost *host);
 
-    qvl::Window &Owner; // not owned
-    TPageHost &Host;    // not owned
+    TPageHost &Host; // not owned
 };
 
 // The page classes that the main window can create: a virtual constructor.

@@ -5,10 +5,10 @@
 
 #include "MainUnit.h"
 #include "dmPub.h"
+#include "owned.h"
 #include "qvlclient.h"
 #include "shortcuts.h"
 #include "timeline.h"
-#include "win/handle.h"
 
 const char *const InstanceMutexName = "qvl_storage_management_software_mutex";
 

@@ -13,11 +13,6 @@ namespace qvl {
 
 class MenuItem;
 
-struct AccelTraits {
-    static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
-};
-using AccelTable = Owned<HACCEL, AccelTraits>;
-
 class Shortcuts {
 public:
     // The program's one set, which RunMessageLoop translates.

@@ -11,11 +11,6 @@
 #include "health.h"
 
 namespace qvl {
-struct IconTraits {
-    static void Close(HICON h) { DestroyIcon(h); }
-};
-using Icon = Owned<HICON, IconTraits>;
-
 // A copy of `base` (not owned) with a red disc in the lower right quarter of its body, opaque
 // both in its mask and, when the base has one, in its alpha channel.
 Icon ComposeAlarmIcon(HICON base);
@@ -25,7 +20,6 @@ class TTrayHealth {
 public:
     // False when the judgement is what it was: the shell need not be told.
     bool Update(const SystemHealth &health);
-    const SystemHealth &Health() const { return Health_; }
     // Fills the icon, tip and record size of `data` for the current health. While all is well
     // that is `base` and `tip` in the 88-byte record every shell understands; otherwise the
     // marked icon, and the tip's second line in the longer record of shells that take one

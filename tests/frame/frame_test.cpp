@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "AboutForm.h"
 #include "MainUnit.h"
@@ -235,65 +238,80 @@ TEST_F(Frame, TheLibraryCheckRefusesAnotherVersionOrMode)
     }
 }
 
-TEST_F(Frame, AnErrorEventReloadsThenBeepsUntilOK)
+// The poll's events as the user meets them: each reloads the system, then shows its box over the
+// earlier ones; the user answers them all a while later. Error boxes sound the alarm until the
+// last is answered, and each answered error is acknowledged to the driver with identifier 0.
+TEST_F(Frame, EventsReloadThenShowTheirBoxesInOrder)
 {
-    ASSERT_EQ(qvlsim_queue_event(1, 0x101, nullptr, 0), 0);
-    bool beepAfter = true;
-    int reloadsBeforeBox = -1, acksWhileOpen = -1;
-    HWND mainWindow = nullptr;
-    UiDriver ui([&](UiDriver &d) {
-        qvltest::FastPolling();
-        mainWindow = MainForm->hwnd();
-        if (d.seen.size() == 1 && reloadsBeforeBox < 0) {
-            reloadsBeforeBox = CallsOf(QVLSIM_OP_GET_CONTROLLER_COUNT);
-            acksWhileOpen = CallsOf(QVLSIM_OP_SET_DEVICE_INFO);
+    const struct {
+        const char *name;
+        std::vector<std::pair<uint8_t, uint32_t>> queued;        // event code, device
+        const char *argument;                                    // "RAID": the window stays hidden
+        std::vector<std::pair<std::string, std::string>> boxes; // caption, text ("": any)
+        bool beep;                                               // while the boxes are open
+    } cases[] = {
+        {"an error", {{1, 0x101}}, nullptr, {{"Error", "Disk at Controller1-Channel1-Device1 failed."}}, true},
+        {"a warning and an information while hidden", {{2, 0x101}, {12, 0x201}}, "RAID",
+         {{"Warning", "Plugging disk detected.(Controller1-Channel1-Device1)"}, {"Information", ""}}, false},
+        {"three queued events", {{9, 0x201}, {12, 0x201}, {17, 0x201}}, nullptr,
+         {{"Information", ""}, {"Information", ""}, {"Warning", ""}}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(qvlsim_reset(), 0);
+        for (const auto &[code, device] : c.queued)
+            ASSERT_EQ(qvlsim_queue_event(code, device, nullptr, 0), 0);
+        const size_t count = c.boxes.size();
+        size_t mostOpen = 0;
+        int reloadsBeforeBox = -1, acksWhileOpen = -1;
+        long allOpenAt = -1;
+        bool beepAfter = true;
+        HWND mainWindow = nullptr;
+        UiDriver ui([&](UiDriver &d) {
+            qvltest::FastPolling(150);
+            mainWindow = MainForm->hwnd();
+            const size_t open = d.OpenBoxes().size();
+            mostOpen = std::max(mostOpen, open);
+            if (d.seen.size() == 1 && reloadsBeforeBox < 0)
+                reloadsBeforeBox = CallsOf(QVLSIM_OP_GET_CONTROLLER_COUNT);
+            if (d.seen.size() == count && allOpenAt < 0) {
+                allOpenAt = static_cast<long>(d.Elapsed());
+                acksWhileOpen = CallsOf(QVLSIM_OP_SET_DEVICE_INFO);
+            }
+            if (allOpenAt >= 0 && open > 0 && d.Elapsed() - allOpenAt > 1500)
+                d.PressAll(); // after a second and a half of alarm, where there is one
+            if (allOpenAt >= 0 && open == 0) {
+                beepAfter = MainForm->BeepTimer.Enabled();
+                d.Exit();
+            }
+        });
+        qvlsim_clear_calls();
+        EXPECT_EQ(RunConsoleHere(c.argument), 0);
+        ASSERT_EQ(ui.seen.size(), count);
+        int errors = 0;
+        for (size_t i = 0; i < count; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(ui.seen[i].caption, c.boxes[i].first);
+            if (!c.boxes[i].second.empty()) {
+                EXPECT_EQ(ui.seen[i].text, c.boxes[i].second);
+            }
+            EXPECT_EQ(ui.seen[i].beepOn, c.beep);
+            EXPECT_EQ(ui.seen[i].mainVisible, c.argument == nullptr);
+            errors += c.boxes[i].first == "Error";
         }
-        if (d.seen.size() == 1 && d.Elapsed() > 1500 && !d.OpenBoxes().empty())
-            d.PressAll(); // after a second and a half of alarm
-        if (d.seen.size() == 1 && d.OpenBoxes().empty()) {
-            beepAfter = MainForm->BeepTimer.Enabled();
-            d.Exit();
-        }
-    });
-    qvlsim_clear_calls();
-    EXPECT_EQ(RunConsoleHere(nullptr), 0);
-    ASSERT_EQ(ui.seen.size(), 1u);
-    EXPECT_EQ(ui.seen[0].caption, "Error");
-    EXPECT_EQ(ui.seen[0].text, "Disk at Controller1-Channel1-Device1 failed.");
-    EXPECT_EQ(ui.seen[0].owner, mainWindow) << "owned by the main window";
-    EXPECT_TRUE(ui.seen[0].beepOn);
-    EXPECT_FALSE(beepAfter);
-    EXPECT_EQ(reloadsBeforeBox, 2) << "start-up enumeration, then the reload before the box";
-    EXPECT_EQ(acksWhileOpen, 0);
-    // After OK the error is acknowledged to the driver with identifier 0.
-    auto calls = DriverCalls();
-    int acks = 0;
-    for (const auto &c : calls)
-        if (c.operation == QVLSIM_OP_SET_DEVICE_INFO) {
-            EXPECT_EQ(c.args[0], 0u);
-            ++acks;
-        }
-    EXPECT_EQ(acks, 1);
-}
-
-TEST_F(Frame, WarningAndInformationEventsShowWhileTheWindowStaysHidden)
-{
-    ASSERT_EQ(qvlsim_queue_event(2, 0x101, nullptr, 0), 0);
-    ASSERT_EQ(qvlsim_queue_event(12, 0x201, nullptr, 0), 0);
-    UiDriver ui([](UiDriver &d) {
-        qvltest::FastPolling();
-        d.PressAll();
-        if (d.seen.size() == 2 && d.OpenBoxes().empty())
-            d.Exit();
-    });
-    EXPECT_EQ(RunConsoleHere("RAID"), 0);
-    ASSERT_EQ(ui.seen.size(), 2u);
-    EXPECT_EQ(ui.seen[0].caption, "Warning");
-    EXPECT_EQ(ui.seen[0].text, "Plugging disk detected.(Controller1-Channel1-Device1)");
-    EXPECT_EQ(ui.seen[1].caption, "Information");
-    for (const auto &s : ui.seen) {
-        EXPECT_FALSE(s.mainVisible);
-        EXPECT_FALSE(s.beepOn);
+        EXPECT_EQ(ui.seen[0].owner, mainWindow) << "owned by the main window";
+        EXPECT_EQ(mostOpen, count) << "each event arrives while the previous box is open";
+        EXPECT_EQ(ui.seen.back().openBoxes, static_cast<int>(count));
+        EXPECT_FALSE(beepAfter);
+        EXPECT_EQ(reloadsBeforeBox, 2) << "start-up enumeration, then the reload before the box";
+        EXPECT_EQ(acksWhileOpen, 0);
+        int acks = 0;
+        for (const auto &call : DriverCalls())
+            if (call.operation == QVLSIM_OP_SET_DEVICE_INFO) {
+                EXPECT_EQ(call.args[0], 0u);
+                ++acks;
+            }
+        EXPECT_EQ(acks, errors);
     }
 }
 
@@ -323,28 +341,6 @@ TEST_F(Frame, AnEntryOfUnknownTypeReloadsAndShowsNothing)
     EXPECT_EQ(RunConsoleHere(nullptr), 0);
     EXPECT_TRUE(ui.seen.empty());
     EXPECT_EQ(CallsOf(QVLSIM_OP_GET_CONTROLLER_COUNT), 2) << "start-up and one reload";
-}
-
-TEST_F(Frame, QueuedEventsNestTheirBoxesInOrder)
-{
-    for (uint8_t code : {9, 12, 17})
-        ASSERT_EQ(qvlsim_queue_event(code, 0x201, nullptr, 0), 0);
-    int mostOpen = 0;
-    UiDriver ui([&](UiDriver &d) {
-        qvltest::FastPolling(150);
-        mostOpen = std::max(mostOpen, static_cast<int>(d.OpenBoxes().size()));
-        if (d.seen.size() == 3)
-            d.PressAll();
-        if (d.seen.size() == 3 && d.OpenBoxes().empty())
-            d.Exit();
-    });
-    EXPECT_EQ(RunConsoleHere(nullptr), 0);
-    ASSERT_EQ(ui.seen.size(), 3u);
-    EXPECT_EQ(mostOpen, 3) << "each event arrives while the previous box is open";
-    EXPECT_EQ(ui.seen[0].caption, "Information");
-    EXPECT_EQ(ui.seen[1].caption, "Information");
-    EXPECT_EQ(ui.seen[2].caption, "Warning");
-    EXPECT_EQ(ui.seen[2].openBoxes, 3);
 }
 
 TEST_F(Frame, AnEventStormNeverNestsMoreThanTheBoundAndLosesNothing)

@@ -1,7 +1,6 @@
-// Drives the console from inside its own user-interface thread: a thread timer ticks in every
-// message loop (the application's, a message box's, a dialog's), so a test can find real
-// message boxes by caption, read them, look at the program's state while they are open, and
-// press OK, as a user would.
+// Drives the console from inside its own user-interface thread: the box finder's timer ticks in
+// every message loop, so a test can find real message boxes by caption, read them, look at the
+// program's state while they are open, and press OK, as a user would.
 #pragma once
 
 #include <windows.h>
@@ -11,32 +10,22 @@
 #include <vector>
 
 #include "MainUnit.h"
+#include "support/boxFinder.h"
 
 namespace qvltest {
 
-struct SeenBox {
-    HWND box;
-    std::string caption;
-    std::string text;
-    HWND owner;
+struct SeenBox : FoundBox {
     bool mainVisible;
     bool beepOn;
     int openBoxes; // message boxes open when this one was first seen, itself included
 };
 
-class UiDriver {
+class UiDriver : public BoxFinder {
 public:
     // `tick` runs every 20 ms on this thread while the console runs; the driver gives up and
     // exits the console after `limitMs`.
     explicit UiDriver(std::function<void(UiDriver &)> tick, DWORD limitMs = 20000);
-    ~UiDriver();
-    UiDriver(const UiDriver &) = delete;
-    UiDriver &operator=(const UiDriver &) = delete;
 
-    // Message boxes of this thread that are open now, in the order they were first seen.
-    std::vector<HWND> OpenBoxes() const;
-    static void Press(HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); }
-    void PressAll();
     // Exit from the File menu, as the user chooses it.
     static void Exit();
     DWORD Elapsed() const { return GetTickCount() - start_; }
@@ -45,16 +34,13 @@ public:
     std::vector<SeenBox> seen; // every box, once, when first seen
 
 private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
-    void Scan();
+    void Found(const FoundBox &box);
+    void Step();
 
     std::function<void(UiDriver &)> tick_;
     DWORD start_;
     DWORD limit_;
-    UINT_PTR timer_;
     bool timedOut_ = false;
-    bool inTick_ = false;
-    std::vector<HWND> order_;
 };
 
 // Runs the console in this thread as the program does, with `argument` as its first

@@ -1,5 +1,5 @@
 // Helpers of the page tests: a main window with a server manager over a scenario, a bounded
-// message pump, and a finder that reads and closes message boxes from inside their modal loop.
+// message pump, and a closer that reads and answers message boxes from inside their modal loop.
 #ifndef QVL_PAGE_TEST_H
 #define QVL_PAGE_TEST_H
 
@@ -18,6 +18,7 @@
 #include "deviceMan.h"
 #include "model/systemUnit.h"
 #include "simControl.h"
+#include "support/boxFinder.h"
 
 namespace pagetest {
 
@@ -38,58 +39,29 @@ inline void Pump(DWORD ms = 0)
     }
 }
 
-// One message box as the finder saw it.
-struct SeenBox {
-    std::string caption;
-    std::string text;
-};
-
-// While it lives, a timer on this thread looks for message boxes with the given captions,
-// records caption and text, and presses OK. The timer fires inside the box's own modal loop,
-// as a user's click would arrive.
+// While it lives, presses OK in every message box with one of the given captions, and records
+// what those boxes said. The finder's timer fires inside the box's own modal loop, as a user's
+// click would arrive.
 class BoxCloser {
 public:
-    explicit BoxCloser(std::vector<std::string> captions) : captions_(std::move(captions))
+    explicit BoxCloser(std::vector<std::string> captions)
+        : captions_(std::move(captions)), finder_(50, [this](const qvltest::FoundBox &box) { Found(box); })
     {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 50, &BoxCloser::Tick);
     }
-    ~BoxCloser()
-    {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    const std::vector<SeenBox> &Seen() const { return seen_; }
+    const std::vector<qvltest::FoundBox> &Seen() const { return seen_; }
 
 private:
-    static BOOL CALLBACK Visit(HWND w, LPARAM self)
+    void Found(const qvltest::FoundBox &box)
     {
-        auto *closer = reinterpret_cast<BoxCloser *>(self);
-        char cls[32] = "", caption[128] = "";
-        GetClassNameA(w, cls, sizeof cls);
-        if (std::string(cls) != "#32770" || !IsWindowVisible(w))
-            return TRUE;
-        GetWindowTextA(w, caption, sizeof caption);
-        for (const auto &wanted : closer->captions_)
-            if (wanted == caption) {
-                char text[1024] = "";
-                GetDlgItemTextA(w, 0xFFFF, text, sizeof text); // the box's static text
-                closer->seen_.push_back(SeenBox{caption, text});
-                PostMessageA(w, WM_COMMAND, IDOK, 0);
-                break;
-            }
-        return TRUE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        if (current_)
-            EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(current_));
+        if (std::find(captions_.begin(), captions_.end(), box.caption) == captions_.end())
+            return;
+        seen_.push_back(box);
+        qvltest::BoxFinder::Press(box.box);
     }
 
     std::vector<std::string> captions_;
-    std::vector<SeenBox> seen_;
-    UINT_PTR timer_ = 0;
-    static inline BoxCloser *current_ = nullptr;
+    std::vector<qvltest::FoundBox> seen_;
+    qvltest::BoxFinder finder_;
 };
 
 // The console as the entry point makes it, over a scenario loaded into the simulated driver:
@@ -239,7 +211,7 @@ public:
     }
 
     std::unique_ptr<TMainForm> main;
-    std::vector<SeenBox> startupBoxes;
+    std::vector<qvltest::FoundBox> startupBoxes;
     bool loaded = false;
 };
 

@@ -61,8 +61,14 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         break;
     case WM_NOTIFY: {
+        const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
+        NotifyReply reply;
+        if (header.hwndFrom)
+            SendMessageA(header.hwndFrom, UM_NOTIFYREFLECT, reinterpret_cast<WPARAM>(&reply), lParam);
+        if (reply.handled)
+            return reply.result;
         LRESULT result = 0;
-        if (OnNotify(*reinterpret_cast<const NMHDR *>(lParam), lParam, result))
+        if (OnNotify(header, lParam, result))
             return result;
         break;
     }

@@ -10,6 +10,17 @@
 
 namespace qvl {
 
+// A notification reflected to the control that sent it: Window::HandleMessage sends each
+// WM_NOTIFY it gets back to the sender first, wParam pointing to a NotifyReply and lParam to the
+// NMHDR, so that a subclassed control answers its own notifications; what it leaves goes to the
+// parent's OnNotify. The number is the reflected WM_NOTIFY of the OLE-control convention, which
+// the common controls pass to DefWindowProc.
+constexpr UINT UM_NOTIFYREFLECT = WM_USER + 0x1C00 + WM_NOTIFY;
+struct NotifyReply {
+    bool handled = false;
+    LRESULT result = 0; // what WM_NOTIFY returns when handled
+};
+
 // A window that owns its HWND. The object is attached at WM_NCCREATE (from lpCreateParams) and
 // detached at WM_NCDESTROY; messages before the attach go to DefWindowProc. The destructor of
 // each window class calls Destroy() before its members go (a debug build checks it).
@@ -29,9 +40,10 @@ protected:
     bool CreateWindowOf(const char *className, DWORD exStyle, DWORD style, const char *caption, int x, int y,
                         int width, int height, HWND parent, HMENU menu, UINT classStyle = 0,
                         HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    // Decodes WM_SIZE, WM_COMMAND, WM_NOTIFY and WM_PAINT into the typed handlers below; every
-    // other message, and one a handler leaves (false), goes to DefWindowProc. A derived class
-    // handles its other messages and passes the rest here.
+    // Decodes WM_SIZE, WM_COMMAND, WM_NOTIFY (after its sender, see UM_NOTIFYREFLECT) and
+    // WM_PAINT into the typed handlers below; every other message, and one a handler leaves
+    // (false), goes to DefWindowProc. A derived class handles its other messages and passes the
+    // rest here.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     virtual bool OnSize(UINT /*type*/, int /*width*/, int /*height*/) { return false; }
     virtual bool OnCommand(UINT /*id*/, UINT /*code*/, HWND /*control*/) { return false; }
