@@ -8,7 +8,7 @@
 #include "classic.h"
 #include "dmPub.h"
 #include "guarded.h"
-#include "model/systemUnit.h"
+#include "systemUnit.h"
 #include "shortcuts.h"
 
 namespace {
