@@ -177,6 +177,17 @@ for files in "qvlctl.exe" "qvlctl.exe qvlclient.dll"; do
   (cd "$work/alone" && wine qvlctl.exe check) </dev/null >"$work/out" 2>"$work/err"; rc=$?; err=$(tr -d '\r' <"$work/err")
   expect "only $files: check UNKNOWN, exit 3" 3 check_line UNKNOWN "driver cannot be reached: qvlclient.dll or the driver's qvldev.dll cannot be loaded"
 done
+# A library without an operation qvlctl calls is refused; one without another operation is used.
+for row in get_bay_info:3 test_mail:0; do
+  op=${row%%:*} want=${row#*:}
+  rm -rf "$work/alone" && mkdir "$work/alone" && cp qvlctl.exe qvldev.dll "$work/alone/"
+  # The name keeps its length and its place in the sorted name table.
+  perl -0777 -pe "s/cs_qvl_${op}\\0/cs_qvl_${op%?}X\\0/g" qvlclient.dll >"$work/alone/qvlclient.dll"
+  cmp -s qvlclient.dll "$work/alone/qvlclient.dll" && bad "cs_qvl_$op not found in qvlclient.dll"
+  (cd "$work/alone" && wine qvlctl.exe check) </dev/null >"$work/out" 2>"$work/err"; rc=$?; err=$(tr -d '\r' <"$work/err")
+  if [ "$want" = 3 ]; then expect "a library without cs_qvl_$op: check UNKNOWN, exit 3" 3 check_line UNKNOWN "driver cannot be reached: qvlclient.dll lacks an operation"
+  else expect "a library without cs_qvl_$op: check OK" 0 check_line OK ""; fi
+done
 # The console drops what it cannot read; check must not call that OK.
 for row in get_driver_capabilities:0 get_logical_devices:0 get_controller_info:3 get_channel_info:3 get_device_info:3; do
   op=${row%%:*} want=${row#*:}
