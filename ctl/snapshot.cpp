@@ -153,7 +153,6 @@ void AddArrays(uint32_t handle, Snapshot &s)
 Snapshot TakeSnapshot(const TRAIDSystem &system)
 {
     Snapshot s;
-    s.HotSwapSupported = system.HotSwapSupported;
     AddTree(system, s);
     AddArrays(system.Handle, s);
     return s;

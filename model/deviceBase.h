@@ -18,10 +18,6 @@ enum : int {
     KindController = 5,
 };
 
-// Pictures are 24 x 24; white is their transparent colour.
-constexpr int PictureSize = 24;
-constexpr COLORREF PictureTransparent = qvl::TransparentWhite;
-
 class TDeviceBase {
 public:
     TDeviceBase &operator=(const TDeviceBase &) = delete;
@@ -39,7 +35,7 @@ public:
     int Kind = 0;
     std::string Name;
     TDeviceBase *Parent = nullptr; // not owned
-    qvl::Bitmap Picture;
+    qvl::Bitmap Picture; // 24 x 24; white is its transparent colour
 
 protected:
     TDeviceBase(TRAIDSystem *system, uint32_t handle, uint32_t address);
