@@ -21,13 +21,29 @@ constexpr std::string_view Needed[] = {
     "rescan_devices", "query_remove", "remove_devices", "get_bay_info",
 };
 
-constexpr bool IsNeeded(std::string_view slot)
+constexpr std::string_view Slots[] = {
+#define QVL_NAME(slot, how, fn, params, args) #slot,
+    QVL_OPERATIONS(QVL_NAME)
+#undef QVL_NAME
+};
+
+template <size_t N>
+constexpr bool Contains(const std::string_view (&names)[N], std::string_view name)
 {
-    for (std::string_view name : Needed)
-        if (name == slot)
+    for (std::string_view n : names)
+        if (n == name)
             return true;
     return false;
 }
+
+constexpr bool NeededAreSlots()
+{
+    for (std::string_view name : Needed)
+        if (!Contains(Slots, name))
+            return false;
+    return true;
+}
+static_assert(NeededAreSlots(), "a needed operation that the library's list does not name");
 
 // The library's functions by slot; all none until the library is bound.
 struct BoundOperations {
@@ -54,7 +70,7 @@ bool ResolveOperations(HMODULE lib, BoundOperations &ops)
     bool complete = true;
 #define QVL_RESOLVE(slot, how, fn, params, args)                                                   \
     Resolve(lib, "cs_qvl_" #slot, ops.slot);                                                       \
-    complete = complete && (ops.slot || !IsNeeded(#slot));
+    complete = complete && (ops.slot || !Contains(Needed, #slot));
     QVL_OPERATIONS(QVL_RESOLVE)
 #undef QVL_RESOLVE
     return complete;
