@@ -23,14 +23,16 @@ foreach(dll qvldev qvlclient)
 endforeach()
 set_property(TARGET qvldev APPEND PROPERTY INTERFACE_INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/qvldev)
 
-set(console ${PROJECT_SOURCE_DIR}/console)
+# The model reaches the client library through its header only: a test program that links it
+# links qvlclient (or binds it) itself.
 add_library(qvlmodel STATIC IMPORTED GLOBAL)
 set_target_properties(qvlmodel PROPERTIES
   IMPORTED_LOCATION ${lib}/libqvlmodel.a
-  INTERFACE_INCLUDE_DIRECTORIES "${console}/model;${PROJECT_SOURCE_DIR}/shared;${PROJECT_SOURCE_DIR}/common"
-  INTERFACE_LINK_LIBRARIES "qvlclient;gdi32")
+  INTERFACE_INCLUDE_DIRECTORIES "${PROJECT_SOURCE_DIR}/model;${PROJECT_SOURCE_DIR}/common"
+  INTERFACE_LINK_LIBRARIES "qvlclient_api;gdi32")
 add_dependencies(qvlmodel qvl_shipped)
 
+set(console ${PROJECT_SOURCE_DIR}/console)
 add_library(qvlconsole STATIC IMPORTED GLOBAL)
 set_target_properties(qvlconsole PROPERTIES
   IMPORTED_LOCATION ${lib}/libqvlconsole.a

@@ -1,49 +1,38 @@
 #include "args.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdlib>
+
+#include "commands.h"
 
 namespace ctl {
 
-namespace {
-
-const OptionInfo Json{"--json", nullptr, "print one JSON document (schema version 1, see the help file)"};
-const OptionInfo Interval{"--interval", "SECONDS", "seconds between two polls (default 10; events: 3)"};
-const OptionInfo Cycles{"--cycles", "N", "stop after N polls (default: run until stopped)"};
-const OptionInfo Exec{"--exec", "COMMAND", "run COMMAND (through %COMSPEC% /c) once per change, with QVL_* variables"};
-
-} // namespace
-
-const std::vector<CommandSpec> &Commands()
+const std::vector<OptionInfo> &Options()
 {
-    static const std::vector<CommandSpec> commands = {
-        {"list", nullptr, "controllers, channels and devices as the console's tree has them", {Json}},
-        {"arrays", nullptr, "every array: level, status, members, capacity, progress", {Json}},
-        {"show", "WHAT",
-         "the properties of one item, as the information panel shows them; WHAT is an identifier "
-         "(0x115) or a location (Controller2-Channel3-Device2, Controller1-Channel2, Controller1), or system",
-         {Json}},
-        {"rescan", nullptr, "ask the driver to look for newly attached disks (Rescan Devices)", {}},
-        {"unplug", "WHAT", "prepare a single disk that belongs to no array for removal (Unplug)",
-         {{"--yes", nullptr, "do not ask for confirmation"}}},
-        {"watch", nullptr, "poll the system and print one line per change; takes no driver events",
-         {Interval, Json, Exec, Cycles}},
-        {"events", nullptr, "take the driver's waiting events and print their texts",
-         {{"--follow", nullptr, "keep polling for events (every 3 seconds unless --interval)"}, Json,
-          {"--save", nullptr, "append each event to the event log qvl.log (exit 2 when one cannot be written)"}, Exec, Interval, Cycles}},
-        {"log", nullptr, "the event log qvl.log read back", {Json, {"--clear", nullptr, "delete the event log"}}},
-        {"check", nullptr, "monitoring plugin: one status line with performance data, exit 0/1/2/3", {}},
-        {"metrics", nullptr, "the state in the Prometheus text exposition format",
-         {{"--output", "FILE", "write FILE atomically (for a textfile collector) instead of standard output"}}},
+    static const std::vector<OptionInfo> options = {
+        {"--json", nullptr, ValueKind::None, "print one JSON document (schema version 1, see the help file)", nullptr},
+        {"--interval", "SECONDS", ValueKind::Count, "seconds between two polls (default 10; events: 3)",
+         "--interval takes a whole number of seconds, at least 1"},
+        {"--cycles", "N", ValueKind::Count, "stop after N polls (default: run until stopped)",
+         "--cycles takes a whole number, at least 1"},
+        {"--exec", "COMMAND", ValueKind::Text,
+         "run COMMAND (through %COMSPEC% /c) once per change, with QVL_* variables", "--exec needs a command"},
+        {"--output", "FILE", ValueKind::Text,
+         "write FILE atomically (for a textfile collector) instead of standard output", "--output needs a file name"},
+        {"--yes", nullptr, ValueKind::None, "do not ask for confirmation", nullptr},
+        {"--follow", nullptr, ValueKind::None, "keep polling for events (every 3 seconds unless --interval)", nullptr},
+        {"--save", nullptr, ValueKind::None,
+         "append each event to the event log qvl.log (exit 2 when one cannot be written)", nullptr},
+        {"--clear", nullptr, ValueKind::None, "delete the event log", nullptr},
     };
-    return commands;
+    return options;
 }
 
-const CommandSpec *FindCommand(const std::string &name)
+const OptionInfo *FindOption(const std::string &name)
 {
-    for (const CommandSpec &c : Commands())
-        if (name == c.Name)
-            return &c;
+    for (const OptionInfo &o : Options())
+        if (name == o.Name)
+            return &o;
     return nullptr;
 }
 
@@ -61,72 +50,93 @@ bool ParseCount(const std::string &text, long least, long &value)
     return value >= least;
 }
 
-bool ParseArgs(const std::vector<std::string> &argv, Args &out, std::string &error)
+namespace {
+
+bool IsHelpWord(const std::string &word) { return word == "--help" || word == "-h" || word == "/?"; }
+
+// The first word that is not a help request names the command.
+bool TakeCommand(const std::string &word, const CommandSpec *&command, Args &out, std::string &error)
 {
-    out = Args();
-    const CommandSpec *command = nullptr;
-    bool haveArgument = false;
-    for (size_t i = 0; i < argv.size(); ++i) {
-        std::string word = argv[i];
-        if (word == "--help" || word == "-h" || word == "/?") {
-            out.Help = true;
-            continue;
-        }
-        if (!command) {
-            if (!word.empty() && word[0] == '-') {
-                error = "unknown option " + word + " (a command comes first; see qvlctl --help)";
-                return false;
-            }
-            command = FindCommand(word);
-            if (!command) {
-                error = "unknown command '" + word + "' (see qvlctl --help)";
-                return false;
-            }
-            out.Command = word;
-            continue;
-        }
-        if (word.size() > 1 && word[0] == '-') {
-            std::string value;
-            bool inlineValue = false;
-            if (const size_t eq = word.find('='); eq != std::string::npos) {
-                value = word.substr(eq + 1);
-                word = word.substr(0, eq);
-                inlineValue = true;
-            }
-            const OptionInfo *known = nullptr;
-            for (const OptionInfo &o : command->Options)
-                if (word == o.Name)
-                    known = &o;
-            if (!known) {
-                error = "unknown option " + word + " for " + command->Name + " (see qvlctl " + command->Name + " --help)";
-                return false;
-            }
-            if (known->Value && !inlineValue) {
-                if (i + 1 >= argv.size()) {
-                    error = word + " needs a value (" + known->Value + ")";
-                    return false;
-                }
-                value = argv[++i];
-            } else if (!known->Value && inlineValue) {
-                error = word + " takes no value";
-                return false;
-            }
-            if (out.Options.count(word)) {
-                error = word + " given twice";
-                return false;
-            }
-            out.Options[word] = value;
-            continue;
-        }
-        if (!command->Argument || haveArgument) {
-            error = "unexpected argument '" + word + "' for " + command->Name;
+    if (!word.empty() && word[0] == '-') {
+        error = "unknown option " + word + " (a command comes first; see qvlctl --help)";
+        return false;
+    }
+    command = FindCommand(word);
+    if (!command) {
+        error = "unknown command '" + word + "' (see qvlctl --help)";
+        return false;
+    }
+    out.Command = word;
+    return true;
+}
+
+const OptionInfo *CommandOption(const CommandSpec &command, const std::string &name)
+{
+    const auto &names = command.Options;
+    const bool accepted = std::any_of(names.begin(), names.end(), [&](const char *n) { return name == n; });
+    return accepted ? FindOption(name) : nullptr;
+}
+
+// "--name", "--name=value" or "--name value"; `i` moves on past a value taken from the next word.
+bool TakeOption(const std::vector<std::string> &argv, size_t &i, const CommandSpec &command, Args &out,
+                std::string &error)
+{
+    std::string word = argv[i], value;
+    const size_t eq = word.find('=');
+    const bool inlineValue = eq != std::string::npos;
+    if (inlineValue) {
+        value = word.substr(eq + 1);
+        word = word.substr(0, eq);
+    }
+    const OptionInfo *known = CommandOption(command, word);
+    if (!known) {
+        error = "unknown option " + word + " for " + command.Name + " (see qvlctl " + command.Name + " --help)";
+        return false;
+    }
+    const bool takesValue = known->Kind != ValueKind::None;
+    if (takesValue && !inlineValue) {
+        if (i + 1 >= argv.size()) {
+            error = word + " needs a value (" + known->Value + ")";
             return false;
         }
-        out.Argument = word;
-        haveArgument = true;
+        value = argv[++i];
+    } else if (!takesValue && inlineValue) {
+        error = word + " takes no value";
+        return false;
     }
-    if (out.Help)
-        return true;
+    if (out.Options.count(word)) {
+        error = word + " given twice";
+        return false;
+    }
+    out.Options[word] = value;
+    return true;
+}
+
+bool TakeArgument(const std::string &word, const CommandSpec &command, bool &haveArgument, Args &out,
+                  std::string &error)
+{
+    if (!command.Argument || haveArgument) {
+        error = "unexpected argument '" + word + "' for " + command.Name;
+        return false;
+    }
+    out.Argument = word;
+    haveArgument = true;
+    return true;
+}
+
+bool ValueFits(ValueKind kind, const std::string &value)
+{
+    long n = 0;
+    switch (kind) {
+    case ValueKind::Count: return ParseCount(value, 1, n);
+    case ValueKind::Text: return !value.empty();
+    default: return true;
+    }
+}
+
+// The whole line read: a command, its argument, and every value of the kind its option takes.
+bool CheckComplete(const CommandSpec *command, bool haveArgument, const Args &out, std::string &error)
+{
     if (!command) {
         error = "no command given (see qvlctl --help)";
         return false;
@@ -135,24 +145,36 @@ bool ParseArgs(const std::vector<std::string> &argv, Args &out, std::string &err
         error = std::string(command->Name) + " needs " + command->Argument;
         return false;
     }
-    long n = 0;
-    if (out.Has("--interval") && !ParseCount(out.Value("--interval"), 1, n)) {
-        error = "--interval takes a whole number of seconds, at least 1";
-        return false;
-    }
-    if (out.Has("--cycles") && !ParseCount(out.Value("--cycles"), 1, n)) {
-        error = "--cycles takes a whole number, at least 1";
-        return false;
-    }
-    if (out.Has("--exec") && out.Value("--exec").empty()) {
-        error = "--exec needs a command";
-        return false;
-    }
-    if (out.Has("--output") && out.Value("--output").empty()) {
-        error = "--output needs a file name";
-        return false;
-    }
+    for (const OptionInfo &o : Options())
+        if (out.Has(o.Name) && !ValueFits(o.Kind, out.Value(o.Name))) {
+            error = o.Invalid;
+            return false;
+        }
     return true;
+}
+
+} // namespace
+
+bool ParseArgs(const std::vector<std::string> &argv, Args &out, std::string &error)
+{
+    out = Args();
+    const CommandSpec *command = nullptr;
+    bool haveArgument = false;
+    for (size_t i = 0; i < argv.size(); ++i) {
+        const std::string &word = argv[i];
+        bool taken = true;
+        if (IsHelpWord(word))
+            out.Help = true;
+        else if (!command)
+            taken = TakeCommand(word, command, out, error);
+        else if (word.size() > 1 && word[0] == '-')
+            taken = TakeOption(argv, i, *command, out, error);
+        else
+            taken = TakeArgument(word, *command, haveArgument, out, error);
+        if (!taken)
+            return false;
+    }
+    return out.Help || CheckComplete(command, haveArgument, out, error);
 }
 
 std::string UsageText()
@@ -177,7 +199,8 @@ std::string CommandHelpText(const CommandSpec &command)
                        (command.Options.empty() ? "" : " [OPTIONS]") + "\n" + command.Summary + ".\n";
     if (!command.Options.empty())
         text += "\nOptions:\n";
-    for (const OptionInfo &o : command.Options) {
+    for (const char *name : command.Options) {
+        const OptionInfo &o = *FindOption(name);
         std::string head = std::string("  ") + o.Name + (o.Value ? std::string(" ") + o.Value : "");
         head.resize(head.size() < 22 ? 22 : head.size() + 1, ' ');
         text += head + o.Help + "\n";

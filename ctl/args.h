@@ -9,18 +9,26 @@
 
 namespace ctl {
 
+struct CommandSpec;
+
+// What an option's value must be.
+enum class ValueKind {
+    None,  // a switch: no value
+    Count, // a whole number, at least 1
+    Text,  // any text but an empty one
+};
+
 struct OptionInfo {
     const char *Name;  // "--json"
     const char *Value; // name of its value, or nullptr for a switch
+    ValueKind Kind;
     const char *Help;
+    const char *Invalid; // the message for a value of another kind
 };
 
-struct CommandSpec {
-    const char *Name;
-    const char *Argument; // name of the positional argument, or nullptr
-    const char *Summary;
-    std::vector<OptionInfo> Options;
-};
+// Every option of every command, in the order their values are checked.
+const std::vector<OptionInfo> &Options();
+const OptionInfo *FindOption(const std::string &name);
 
 struct Args {
     std::string Command; // empty with --help alone
@@ -31,9 +39,6 @@ struct Args {
     bool Has(const char *option) const { return Options.count(option) != 0; }
     std::string Value(const char *option) const;
 };
-
-const std::vector<CommandSpec> &Commands();
-const CommandSpec *FindCommand(const std::string &name);
 
 // False with a message for the user; the caller exits 2 (3 for check).
 bool ParseArgs(const std::vector<std::string> &argv, Args &out, std::string &error);

@@ -2,46 +2,91 @@
 
 #include <windows.h>
 
+#include <string_view>
+
+#include "appDir.h"
+#include "operations.h"
 #include "owned.h"
 #include "qvlclient.h"
-
-// The operations used, as (name, parameter list, argument list).
-#define QVL_BOUND_OPERATIONS(X)                                                                    \
-    X(cs_qvl_disconnect_system, (uint32_t h), (h))                                                 \
-    X(cs_qvl_get_server_info, (uint32_t h, ServerInfo *i), (h, i))                                 \
-    X(cs_qvl_enum_event, (uint32_t h, EventEntry *e, int32_t n), (h, e, n))                        \
-    X(cs_qvl_get_log_event, (uint32_t h, EventEntry *e), (h, e))                                   \
-    X(cs_qvl_save_log_event, (uint32_t h, EventEntry *e), (h, e))                                  \
-    X(cs_qvl_clear_event_log, (uint32_t h), (h))                                                   \
-    X(cs_qvl_get_driver_capabilities, (uint32_t h, DriverCapabilities *c), (h, c))                 \
-    X(cs_qvl_get_controller_count, (uint32_t h), (h))                                              \
-    X(cs_qvl_get_controller_info, (uint32_t h, uint32_t c, ControllerRecord *r), (h, c, r))        \
-    X(cs_qvl_get_channel_info, (uint32_t h, uint32_t c, uint32_t n, ChannelRecord *r), (h, c, n, r)) \
-    X(cs_qvl_get_logical_devices, (uint32_t h, DeviceId *l, uint32_t n), (h, l, n))                \
-    X(cs_qvl_get_device_info, (uint32_t h, DeviceId d, DeviceInfo *i), (h, d, i))                  \
-    X(cs_qvl_set_device_info, (uint32_t h, DeviceId d, void *s), (h, d, s))                        \
-    X(cs_qvl_rescan_devices, (uint32_t h), (h))                                                    \
-    X(cs_qvl_query_remove, (uint32_t h, uint32_t n, DeviceId *l), (h, n, l))                       \
-    X(cs_qvl_remove_devices, (uint32_t h, uint32_t n, DeviceId *l), (h, n, l))                     \
-    X(cs_qvl_get_bay_info, (uint32_t h, DeviceId d, BayInfo *b), (h, d, b))
+#include "systemUnit.h"
 
 namespace {
 
-#define QVL_POINTER(name, params, args) int32_t(QVLAPI *p_##name) params = nullptr;
-QVL_BOUND_OPERATIONS(QVL_POINTER)
+// The operations that qvlctl and the model call: a library that lacks one of them is refused.
+// Every other operation of the list is bound when the library has it.
+constexpr std::string_view Needed[] = {
+    "disconnect_system", "get_server_info", "enum_event", "get_log_event", "save_log_event",
+    "clear_event_log", "get_driver_capabilities", "get_controller_count", "get_controller_info",
+    "get_channel_info", "get_logical_devices", "get_device_info", "set_device_info",
+    "rescan_devices", "query_remove", "remove_devices", "get_bay_info",
+};
+
+constexpr std::string_view Slots[] = {
+#define QVL_NAME(slot, how, fn, params, args) #slot,
+    QVL_OPERATIONS(QVL_NAME)
+#undef QVL_NAME
+};
+
+template <size_t N>
+constexpr bool Contains(const std::string_view (&names)[N], std::string_view name)
+{
+    for (std::string_view n : names)
+        if (n == name)
+            return true;
+    return false;
+}
+
+constexpr bool NeededAreSlots()
+{
+    for (std::string_view name : Needed)
+        if (!Contains(Slots, name))
+            return false;
+    return true;
+}
+static_assert(NeededAreSlots(), "a needed operation that the library's list does not name");
+
+// The library's functions by slot; all none until the library is bound.
+struct BoundOperations {
+#define QVL_POINTER(slot, how, fn, params, args) int32_t(QVLAPI *slot) params = nullptr;
+    QVL_OPERATIONS(QVL_POINTER)
 #undef QVL_POINTER
+};
+
+BoundOperations Bound;
+int32_t(QVLAPI *BoundLibInfo)(LibInfo *) = nullptr;
 
 // The library stays loaded until the process ends; nothing unloads it earlier.
 HMODULE Library = nullptr;
 
+template <class F>
+void Resolve(HMODULE lib, const char *name, F &function)
+{
+    function = reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(lib, name)));
+}
+
+// False when the library lacks a needed operation.
+bool ResolveOperations(HMODULE lib, BoundOperations &ops)
+{
+    bool complete = true;
+#define QVL_RESOLVE(slot, how, fn, params, args)                                                   \
+    Resolve(lib, "cs_qvl_" #slot, ops.slot);                                                       \
+    complete = complete && (ops.slot || !Contains(Needed, #slot));
+    QVL_OPERATIONS(QVL_RESOLVE)
+#undef QVL_RESOLVE
+    return complete;
+}
+
 } // namespace
 
+// The exports' names, defined here for the model and qvlctl. Unbound, every operation fails as
+// an unserved one does.
 extern "C" {
-// Unbound, every operation fails as an unserved one does.
-#define QVL_FORWARD(name, params, args) \
-    int32_t QVLAPI name params { return p_##name ? p_##name args : -1; }
-QVL_BOUND_OPERATIONS(QVL_FORWARD)
+#define QVL_FORWARD(slot, how, fn, params, args)                                                   \
+    int32_t QVLAPI cs_qvl_##slot params { return Bound.slot ? Bound.slot args : -1; }
+QVL_OPERATIONS(QVL_FORWARD)
 #undef QVL_FORWARD
+
+int32_t QVLAPI cs_qvl_get_lib_info(LibInfo *info) { return BoundLibInfo ? BoundLibInfo(info) : -1; }
 }
 
 namespace ctl {
@@ -50,13 +95,9 @@ bool BindClient(std::string &why)
 {
     if (Library)
         return true;
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    dir = dir.substr(0, dir.find_last_of("\\/") + 1);
     // No "missing DLL" box on old Windows: the caller reports it.
     const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    qvl::Library owned(LoadLibraryA((dir + "qvlclient.dll").c_str()));
+    qvl::Library owned(LoadLibraryA((ProgramDirectory() + "qvlclient.dll").c_str()));
     const DWORD error = GetLastError();
     SetErrorMode(oldMode);
     const HMODULE lib = owned.get();
@@ -64,26 +105,18 @@ bool BindClient(std::string &why)
         why = "qvlclient.dll or the driver's qvldev.dll cannot be loaded (error " + std::to_string(error) + ")";
         return false;
     }
-    using LibInfoFn = int32_t(QVLAPI *)(LibInfo *);
-    auto libInfo = reinterpret_cast<LibInfoFn>(reinterpret_cast<void *>(GetProcAddress(lib, "cs_qvl_get_lib_info")));
-    LibInfo info{};
-    if (!libInfo || libInfo(&info) != 0 || info.version != QVL_LIB_VERSION || info.mode != QVL_MODE_LOCAL) {
-        why = "Invalid version.";
+    // The version record is asked for as the console asks for it; the needed operations next.
+    Resolve(lib, "cs_qvl_get_lib_info", BoundLibInfo);
+    BoundOperations ops;
+    const char *refusal = CheckClientLibrary() != LibraryCheck::Usable ? "Invalid version."
+                          : !ResolveOperations(lib, ops)                ? "qvlclient.dll lacks an operation"
+                                                                        : nullptr;
+    if (refusal) {
+        BoundLibInfo = nullptr;
+        why = refusal;
         return false;
     }
-    bool complete = true;
-#define QVL_RESOLVE(name, params, args)                                                      \
-    p_##name = reinterpret_cast<decltype(p_##name)>(reinterpret_cast<void *>(GetProcAddress(lib, #name))); \
-    complete = complete && p_##name;
-    QVL_BOUND_OPERATIONS(QVL_RESOLVE)
-#undef QVL_RESOLVE
-    if (!complete) {
-#define QVL_CLEAR(name, params, args) p_##name = nullptr;
-        QVL_BOUND_OPERATIONS(QVL_CLEAR)
-#undef QVL_CLEAR
-        why = "qvlclient.dll lacks an operation";
-        return false;
-    }
+    Bound = ops;
     Library = owned.release();
     return true;
 }

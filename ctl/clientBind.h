@@ -1,8 +1,8 @@
 // qvlctl reaches the client library through LoadLibrary instead of a load-time import: when
 // qvlclient.dll or the driver's qvldev.dll is missing, a load-time import would stop the program
 // before main (with a system message box on Windows), and a monitoring plugin must answer
-// UNKNOWN instead. The cs_qvl_* functions the model and qvlctl call are defined here and
-// forward to the library once it is bound.
+// UNKNOWN instead. The library's cs_qvl_* names are defined here, made from the list of its
+// operations, and forward to the library once it is bound.
 #ifndef QVL_CTL_CLIENTBIND_H
 #define QVL_CTL_CLIENTBIND_H
 

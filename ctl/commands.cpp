@@ -4,13 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "clientBind.h"
 #include "events.h"
 #include "format.h"
-#include "json.h"
 #include "qvlclient.h"
 #include "showRows.h"
 #include "snapshot.h"
@@ -53,23 +51,24 @@ std::unique_ptr<TRAIDSystem> OpenSystem()
     return system;
 }
 
-Result Listing(const Args &args, bool arrays)
+Result List(const Args &args)
 {
-    std::string why;
-    if (!Reach(why))
-        return Fail(2, "driver cannot be reached: " + why);
     const Snapshot s = TakeSnapshot(*OpenSystem());
     Result r;
-    const bool json = args.Has("--json");
-    r.Out = arrays ? (json ? ArraysJson(s) : ArraysText(s)) : (json ? ListJson(s) : ListText(s));
+    r.Out = args.Has("--json") ? ListJson(s) : ListText(s);
+    return r;
+}
+
+Result Arrays(const Args &args)
+{
+    const Snapshot s = TakeSnapshot(*OpenSystem());
+    Result r;
+    r.Out = args.Has("--json") ? ArraysJson(s) : ArraysText(s);
     return r;
 }
 
 Result Show(const Args &args)
 {
-    std::string why;
-    if (!Reach(why))
-        return Fail(2, "driver cannot be reached: " + why);
     const auto system = OpenSystem();
     const bool wholeSystem = lstrcmpiA(args.Argument.c_str(), "system") == 0;
     const TDeviceBase *object = wholeSystem ? nullptr : FindObject(*system, args.Argument);
@@ -77,31 +76,12 @@ Result Show(const Args &args)
         return Fail(2, "no controller, channel or device '" + args.Argument + "' (see qvlctl list)");
     const ShowItem item = object ? ShowRows(*object) : SystemRows(*system);
     Result r;
-    if (args.Has("--json")) {
-        JsonWriter j;
-        j.BeginObject().Field("version", JsonSchemaVersion).Field("command", "show").Field("title", item.Title)
-            .Field("kind", item.Kind).FieldOrNull("id", item.Id).FieldOrNull("location", item.Location);
-        j.Key("properties").BeginArray();
-        for (const auto &[label, value] : item.Rows)
-            j.BeginObject().Field("label", label).Field("value", value).EndObject();
-        j.EndArray().EndObject();
-        r.Out = j.Text() + "\n";
-    } else {
-        size_t width = 0;
-        for (const auto &row : item.Rows)
-            width = std::max(width, row.first.size());
-        r.Out = item.Title + "\n";
-        for (const auto &[label, value] : item.Rows)
-            r.Out += "  " + label + std::string(width - label.size() + 2, ' ') + value + "\n";
-    }
+    r.Out = args.Has("--json") ? ShowJson(item) : ShowText(item);
     return r;
 }
 
-Result Rescan()
+Result Rescan(const Args &)
 {
-    std::string why;
-    if (!Reach(why))
-        return Fail(2, "driver cannot be reached: " + why);
     const auto system = OpenSystem();
     const Snapshot before = TakeSnapshot(*system);
     system->Rescan();
@@ -128,9 +108,6 @@ bool Confirmed(const std::string &question)
 
 Result Unplug(const Args &args)
 {
-    std::string why;
-    if (!Reach(why))
-        return Fail(2, "driver cannot be reached: " + why);
     const auto system = OpenSystem();
     const TDeviceBase *object = FindObject(*system, args.Argument);
     if (!object)
@@ -189,7 +166,7 @@ std::string Unreadable(const TRAIDSystem &system)
     return "";
 }
 
-Result Check()
+Result Check(const Args &)
 {
     Result r;
     std::string why;
@@ -271,9 +248,6 @@ void WriteLine(const std::string &text)
 
 Result Watch(const Args &args)
 {
-    std::string why;
-    if (!Reach(why))
-        return Fail(2, "driver cannot be reached: " + why);
     long interval = 10, cycles = 0;
     if (args.Has("--interval"))
         ParseCount(args.Value("--interval"), 1, interval);
@@ -317,29 +291,54 @@ Result Watch(const Args &args)
 
 } // namespace
 
+const std::vector<CommandSpec> &Commands()
+{
+    static const std::vector<CommandSpec> commands = {
+        {"list", nullptr, "controllers, channels and devices as the console's tree has them", {"--json"},
+         Needs::Driver, List},
+        {"arrays", nullptr, "every array: level, status, members, capacity, progress", {"--json"}, Needs::Driver,
+         Arrays},
+        {"show", "WHAT",
+         "the properties of one item, as the information panel shows them; WHAT is an identifier "
+         "(0x115) or a location (Controller2-Channel3-Device2, Controller1-Channel2, Controller1), or system",
+         {"--json"}, Needs::Driver, Show},
+        {"rescan", nullptr, "ask the driver to look for newly attached disks (Rescan Devices)", {}, Needs::Driver,
+         Rescan},
+        {"unplug", "WHAT", "prepare a single disk that belongs to no array for removal (Unplug)", {"--yes"},
+         Needs::Driver, Unplug},
+        {"watch", nullptr, "poll the system and print one line per change; takes no driver events",
+         {"--interval", "--json", "--exec", "--cycles"}, Needs::Driver, Watch},
+        {"events", nullptr, "take the driver's waiting events and print their texts",
+         {"--follow", "--json", "--save", "--exec", "--interval", "--cycles"}, Needs::Library, EventsCommand},
+        {"log", nullptr, "the event log qvl.log read back", {"--json", "--clear"}, Needs::Library, LogCommand},
+        {"check", nullptr, "monitoring plugin: one status line with performance data, exit 0/1/2/3", {},
+         Needs::Nothing, Check},
+        {"metrics", nullptr, "the state in the Prometheus text exposition format", {"--output"}, Needs::Nothing,
+         Metrics},
+    };
+    return commands;
+}
+
+const CommandSpec *FindCommand(const std::string &name)
+{
+    for (const CommandSpec &c : Commands())
+        if (name == c.Name)
+            return &c;
+    return nullptr;
+}
+
 Result RunCommand(const Args &args)
 {
-    const std::string &c = args.Command;
-    if (c == "list" || c == "arrays")
-        return Listing(args, c == "arrays");
-    if (c == "show")
-        return Show(args);
-    if (c == "rescan")
-        return Rescan();
-    if (c == "unplug")
-        return Unplug(args);
-    if (c == "check")
-        return Check();
-    if (c == "metrics")
-        return Metrics(args);
-    if (c == "watch")
-        return Watch(args);
+    const CommandSpec *command = FindCommand(args.Command);
+    if (!command)
+        return Fail(2, "unknown command '" + args.Command + "' (see qvlctl --help)");
     std::string why;
-    if (!BindClient(why))
+    const bool ready = command->Need == Needs::Driver    ? Reach(why)
+                       : command->Need == Needs::Library ? BindClient(why)
+                                                         : true;
+    if (!ready)
         return Fail(2, "driver cannot be reached: " + why);
-    if (c == "events")
-        return EventsCommand(args);
-    return LogCommand(args);
+    return command->Run(args);
 }
 
 } // namespace ctl

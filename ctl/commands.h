@@ -4,6 +4,7 @@
 #define QVL_CTL_COMMANDS_H
 
 #include <string>
+#include <vector>
 
 #include "args.h"
 
@@ -14,6 +15,26 @@ struct Result {
     std::string Out; // standard output; empty when the command failed
     std::string Err; // standard error
 };
+
+// What a command needs before it runs; without it qvlctl exits 2 saying why. check and metrics
+// need nothing: they tell an unreachable driver in their own output.
+enum class Needs {
+    Nothing,
+    Library, // the client library bound
+    Driver,  // the library bound and the driver answering
+};
+
+struct CommandSpec {
+    const char *Name;
+    const char *Argument; // name of the positional argument, or nullptr
+    const char *Summary;
+    std::vector<const char *> Options; // names in the option table, in the order help lists them
+    Needs Need;
+    Result (*Run)(const Args &args);
+};
+
+const std::vector<CommandSpec> &Commands();
+const CommandSpec *FindCommand(const std::string &name);
 
 Result RunCommand(const Args &args);
 

@@ -9,24 +9,40 @@ namespace ctl {
 
 namespace {
 
-// Rows of cells, padded to the widest cell per column, two blanks between columns.
-std::string Table(const std::vector<std::vector<std::string>> &rows, const std::string &indent = "")
+using Row = std::vector<std::string>;
+
+// The widest cell of each column.
+std::vector<size_t> ColumnWidths(const std::vector<Row> &rows)
 {
     std::vector<size_t> width;
-    for (const auto &row : rows)
+    for (const Row &row : rows)
         for (size_t c = 0; c < row.size(); ++c) {
             if (width.size() <= c)
                 width.push_back(0);
             width[c] = std::max(width[c], row[c].size());
         }
+    return width;
+}
+
+// The cells of one row, each but the last padded to its column's width and two blanks.
+std::string PaddedLine(const Row &row, const std::vector<size_t> &width, const std::string &indent)
+{
+    std::string line = indent;
+    for (size_t c = 0; c < row.size(); ++c) {
+        line += row[c];
+        if (c + 1 < row.size())
+            line += std::string(width[c] - row[c].size() + 2, ' ');
+    }
+    return line;
+}
+
+// Rows of cells in padded columns, without blanks at the ends of the lines.
+std::string Table(const std::vector<Row> &rows, const std::string &indent = "")
+{
+    const std::vector<size_t> width = ColumnWidths(rows);
     std::string out;
-    for (const auto &row : rows) {
-        std::string line = indent;
-        for (size_t c = 0; c < row.size(); ++c) {
-            line += row[c];
-            if (c + 1 < row.size())
-                line += std::string(width[c] - row[c].size() + 2, ' ');
-        }
+    for (const Row &row : rows) {
+        std::string line = PaddedLine(row, width, indent);
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
         out += line + "\n";
@@ -64,6 +80,31 @@ std::string ProgressText(int progress)
     return buf;
 }
 
+std::string ShowText(const ShowItem &item)
+{
+    std::vector<Row> rows;
+    for (const auto &[label, value] : item.Rows)
+        rows.push_back({label, value});
+    const std::vector<size_t> width = ColumnWidths(rows);
+    // A value is printed whole, as the panel shows it, trailing blanks and all.
+    std::string out = item.Title + "\n";
+    for (const Row &row : rows)
+        out += PaddedLine(row, width, "  ") + "\n";
+    return out;
+}
+
+std::string ShowJson(const ShowItem &item)
+{
+    JsonWriter j;
+    j.BeginObject().Field("version", JsonSchemaVersion).Field("command", "show").Field("title", item.Title)
+        .Field("kind", item.Kind).FieldOrNull("id", item.Id).FieldOrNull("location", item.Location);
+    j.Key("properties").BeginArray();
+    for (const auto &[label, value] : item.Rows)
+        j.BeginObject().Field("label", label).Field("value", value).EndObject();
+    j.EndArray().EndObject();
+    return j.Text() + "\n";
+}
+
 std::string ListText(const Snapshot &s)
 {
     std::string out;
@@ -71,7 +112,7 @@ std::string ListText(const Snapshot &s)
         out += c.Info.Name + "  " + c.Info.Product + (c.Info.Manufacturer.empty() ? "" : " (" + c.Info.Manufacturer + ")") + "\n";
         for (const ChannelView &h : c.Channels) {
             out += "  " + h.Info.Name + "\n";
-            std::vector<std::vector<std::string>> rows;
+            std::vector<Row> rows;
             for (int i : h.Disks) {
                 const DiskView &d = s.Disks[i];
                 rows.push_back({d.Location, IdText(d.Info.Id), OrDash(d.Info.ModelStr), d.Info.CapacityStr, d.Info.TypeStr,
@@ -113,7 +154,7 @@ std::string ListJson(const Snapshot &s)
 
 std::string ArraysText(const Snapshot &s)
 {
-    std::vector<std::vector<std::string>> rows{{"ARRAY", "ID", "LEVEL", "CAPACITY", "STATUS", "PROGRESS", "MEMBERS"}};
+    std::vector<Row> rows{{"ARRAY", "ID", "LEVEL", "CAPACITY", "STATUS", "PROGRESS", "MEMBERS"}};
     for (const ArrayView &a : s.Arrays) {
         std::string members;
         for (const std::string &m : a.Members)

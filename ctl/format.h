@@ -1,14 +1,18 @@
 // The outputs made from a snapshot: text and JSON of list and arrays, the plugin line of check
-// and the Prometheus exposition of metrics. Each returns the whole text.
+// and the Prometheus exposition of metrics; and those of show, from an item's rows. Each returns
+// the whole text.
 #ifndef QVL_CTL_FORMAT_H
 #define QVL_CTL_FORMAT_H
 
 #include <string>
 
+#include "showRows.h"
 #include "snapshot.h"
 
 namespace ctl {
 
+std::string ShowText(const ShowItem &item);
+std::string ShowJson(const ShowItem &item);
 std::string ListText(const Snapshot &s);
 std::string ListJson(const Snapshot &s);
 std::string ArraysText(const Snapshot &s);

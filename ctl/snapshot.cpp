@@ -96,10 +96,23 @@ const ArrayView *Snapshot::FindArray(DeviceId id) const
     return nullptr;
 }
 
-Snapshot TakeSnapshot(const TRAIDSystem &system)
+namespace {
+
+DiskView MakeDiskView(const TDevice &device)
 {
-    Snapshot s;
-    s.HotSwapSupported = system.HotSwapSupported;
+    DiskView d;
+    d.Info = device.Info;
+    d.Location = DiskLocation(d.Info);
+    d.Bytes = static_cast<uint64_t>(static_cast<uint32_t>(d.Info.Capacity)) * 512;
+    d.Failed = (d.Info.StatusFlags & QVL_DISK_DISABLED) != 0;
+    d.Spare = (d.Info.StatusFlags & QVL_DISK_SPARE) != 0;
+    d.Attention = (d.Info.StatusClass & StatusClassAttention) != 0;
+    return d;
+}
+
+// Controllers, their channels and the channels' disks, in the tree's order.
+void AddTree(const TRAIDSystem &system, Snapshot &s)
+{
     for (int p = 0; p < system.ControllerCount(); ++p) {
         const TController *controller = system.Controllers[p];
         ControllerView cv;
@@ -109,40 +122,39 @@ Snapshot TakeSnapshot(const TRAIDSystem &system)
             ChannelView hv;
             hv.Info = channel->Info;
             for (int k = 0; k < channel->ChildCount(); ++k) {
-                const TDevice *device = channel->Child(k);
-                DiskView d;
-                d.Info = device->Info;
-                d.Location = DiskLocation(d.Info);
-                d.Bytes = static_cast<uint64_t>(static_cast<uint32_t>(d.Info.Capacity)) * 512;
-                d.Failed = (d.Info.StatusFlags & QVL_DISK_DISABLED) != 0;
-                d.Spare = (d.Info.StatusFlags & QVL_DISK_SPARE) != 0;
-                d.Attention = (d.Info.StatusClass & StatusClassAttention) != 0;
                 hv.Disks.push_back(static_cast<int>(s.Disks.size()));
-                s.Disks.push_back(std::move(d));
+                s.Disks.push_back(MakeDiskView(*channel->Child(k)));
             }
             cv.Channels.push_back(std::move(hv));
         }
         s.Controllers.push_back(std::move(cv));
     }
+}
 
-    // Top-level arrays as the driver lists them, then any array a disk names as its parent
-    // (a dedicated spare's array, an array the list left out), outermost first.
+// Top-level arrays as the driver lists them, then any array a disk names as its parent (a
+// dedicated spare's array, an array the list left out), outermost first.
+void AddArrays(uint32_t handle, Snapshot &s)
+{
     std::set<DeviceId> seen;
     DeviceId top[MaxArrays] = {};
-    const int32_t n = cs_qvl_get_logical_devices(system.Handle, top, MaxArrays);
+    const int32_t n = cs_qvl_get_logical_devices(handle, top, MaxArrays);
     for (int32_t i = 0; i < n && i < static_cast<int32_t>(MaxArrays); ++i)
-        AddArray(system.Handle, top[i], 0, s, seen);
+        AddArray(handle, top[i], 0, s, seen);
     for (const DiskView &d : s.Disks) {
         std::vector<DeviceId> chain;
-        DeviceId id = d.Info.Parent;
-        _Arrayinfo a;
-        while (IsValidId(id) && chain.size() < static_cast<size_t>(MaxArrayChain) && ReadArrayTexts(system.Handle, id, a)) {
-            chain.push_back(id);
-            id = a.Parent;
-        }
+        WalkArrayParents(handle, d.Info.Parent, [&](DeviceId id, const _Arrayinfo &) { chain.push_back(id); });
         for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-            AddArray(system.Handle, *it, static_cast<int>(chain.rend() - it) - 1, s, seen);
+            AddArray(handle, *it, static_cast<int>(chain.rend() - it) - 1, s, seen);
     }
+}
+
+} // namespace
+
+Snapshot TakeSnapshot(const TRAIDSystem &system)
+{
+    Snapshot s;
+    AddTree(system, s);
+    AddArrays(system.Handle, s);
     return s;
 }
 

@@ -44,7 +44,6 @@ struct ControllerView {
 };
 
 struct Snapshot {
-    bool HotSwapSupported = false;
     std::vector<ControllerView> Controllers;
     std::vector<DiskView> Disks;
     std::vector<ArrayView> Arrays;

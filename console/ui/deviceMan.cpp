@@ -6,7 +6,8 @@
 
 #include "accessible.h"
 #include "dmPub.h"
-#include "model/systemUnit.h"
+#include "guarded.h"
+#include "systemUnit.h"
 #include "shortcuts.h"
 #include "win/focus.h"
 #include "win/subclass.h"

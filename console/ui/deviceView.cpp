@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "model/systemUnit.h"
+#include "systemUnit.h"
 #include "serverMan.h"
 
 TfrmDeviceView::TPanel::TPanel(HWND parent, DWORD exStyle)

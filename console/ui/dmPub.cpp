@@ -1,7 +1,7 @@
 #include "dmPub.h"
 
 #include "dmArt.h"
-#include "model/GetInfo.h"
+#include "GetInfo.h"
 
 Tdm *dm = nullptr;
 

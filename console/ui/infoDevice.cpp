@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "dmArt.h"
-#include "model/properties.h"
-#include "model/systemUnit.h"
+#include "properties.h"
+#include "systemUnit.h"
 
 namespace {
 

@@ -66,13 +66,11 @@ int RunConsole(const char *firstArgument, PageClass page)
     qvl::Shortcuts::Application().SetWindow(main->hwnd());
 
     int exitCode = 0;
-    LibInfo info{};
-    if (cs_qvl_get_lib_info(&info) != 0) {
-        exitCode = 1;
-    } else if (info.version != QVL_LIB_VERSION) {
+    const LibraryCheck library = CheckClientLibrary();
+    if (library == LibraryCheck::OtherVersion) {
         qvl::ShowMessageBox(main->TopWindowHandle(), "Invalid version.", qvl::BoxKind::Error);
         exitCode = 1;
-    } else if (info.mode != QVL_MODE_LOCAL) {
+    } else if (library != LibraryCheck::Usable) {
         exitCode = 1;
     } else {
         main->CreateServerMan();

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "model/systemUnit.h"
+#include "systemUnit.h"
 #include "win/window.h"
 
 class TMainForm;

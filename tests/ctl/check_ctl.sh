@@ -5,21 +5,21 @@
 # monitoring plugins have them.
 # Usage: check_ctl.sh BIN_DIR
 set -u
+. "$(dirname "$0")/../support/checks.sh"
 bin=$1
 cd "$bin"
 PY=/usr/bin/python3 # Debian's, where python3-prometheus-client is
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0 failed=0
-ok() { echo "ok   $1"; passed=$((passed + 1)); }
-bad() { echo "FAIL $1"; failed=$((failed + 1)); }
-sim() { wine qvlsim.exe "$@" </dev/null >"$work/sim" 2>&1 || bad "qvlsim $* ($(cat "$work/sim"))"; }
-# q ARGS...: runs qvlctl; stdout in $work/out, $err, exit code $rc. Input from $input (default none).
+# q ARGS...: runs qvlctl (the copy in $dir when set); stdout in $work/out, $err, exit code $rc.
+# Input from $input (default none).
 q() {
-  wine qvlctl.exe "$@" <"${input:-/dev/null}" >"$work/out" 2>"$work/err"
+  (cd "${dir:-.}" && wine qvlctl.exe "$@") <"${input:-/dev/null}" >"$work/out" 2>"$work/err"
   rc=$?
   err=$(tr -d '\r' <"$work/err")
 }
+# alone FILES...: a folder $work/alone holding only these files of BIN_DIR.
+alone() { rm -rf "$work/alone" && mkdir "$work/alone" && cp "$@" "$work/alone/"; }
 # expect LABEL CODE [CHECK...]: the last run exited CODE and CHECK (a command) succeeds.
 expect() {
   local label=$1 code=$2; shift 2
@@ -173,9 +173,20 @@ rm -f metrics.prom
 sim inject clear
 # Without the libraries qvlctl still starts, and says why.
 for files in "qvlctl.exe" "qvlctl.exe qvlclient.dll"; do
-  rm -rf "$work/alone" && mkdir "$work/alone" && cp $files "$work/alone/"
-  (cd "$work/alone" && wine qvlctl.exe check) </dev/null >"$work/out" 2>"$work/err"; rc=$?; err=$(tr -d '\r' <"$work/err")
+  alone $files
+  dir=$work/alone q check
   expect "only $files: check UNKNOWN, exit 3" 3 check_line UNKNOWN "driver cannot be reached: qvlclient.dll or the driver's qvldev.dll cannot be loaded"
+done
+# A library without an operation qvlctl calls is refused; one without another operation is used.
+for row in get_bay_info:3 test_mail:0; do
+  op=${row%%:*} want=${row#*:}
+  alone qvlctl.exe qvldev.dll
+  # The name keeps its length and its place in the sorted name table.
+  perl -0777 -pe "s/cs_qvl_${op}\\0/cs_qvl_${op%?}X\\0/g" qvlclient.dll >"$work/alone/qvlclient.dll"
+  cmp -s qvlclient.dll "$work/alone/qvlclient.dll" && bad "cs_qvl_$op not found in qvlclient.dll"
+  dir=$work/alone q check
+  if [ "$want" = 3 ]; then expect "a library without cs_qvl_$op: check UNKNOWN, exit 3" 3 check_line UNKNOWN "driver cannot be reached: qvlclient.dll lacks an operation"
+  else expect "a library without cs_qvl_$op: check OK" 0 check_line OK ""; fi
 done
 # The console drops what it cannot read; check must not call that OK.
 for row in get_driver_capabilities:0 get_logical_devices:0 get_controller_info:3 get_channel_info:3 get_device_info:3; do
@@ -209,5 +220,4 @@ kill "$console" 2>/dev/null; wait "$console" 2>/dev/null
 for _ in $(seq 50); do q events; [ -z "$err" ] && break; sleep 0.1; done
 expect "events without the console: no warning" 0 test -z "$err"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

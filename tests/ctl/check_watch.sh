@@ -4,14 +4,11 @@
 # It takes no driver events: the failure's event is still queued afterwards.
 # Usage: check_watch.sh BIN_DIR
 set -u
+. "$(dirname "$0")/../support/checks.sh"
 bin=$1
 cd "$bin"
 work=$(mktemp -d)
 trap 'rm -rf "$work"; rm -f ctl_watch_exec.txt' EXIT
-passed=0 failed=0
-ok() { echo "ok   $1"; passed=$((passed + 1)); }
-bad() { echo "FAIL $1"; failed=$((failed + 1)); }
-sim() { wine qvlsim.exe "$@" </dev/null >/dev/null 2>&1 || bad "qvlsim $*"; }
 # wait_for TEXT: until the watch output holds TEXT (at most 60 s)
 wait_for() { for _ in $(seq 600); do grep -qF -- "$1" "$work/out" && return 0; sleep 0.1; done; bad "no line with $1"; }
 
@@ -49,5 +46,4 @@ grep -qx 'disk-failed;critical;Controller1-Channel1-Device1;0x101;Disk at Contro
   || bad "watch took the driver event"
 [ -n "$id" ] || bad "plug printed no id"
 sim reset
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -93,13 +93,13 @@ rows=$(perl -ne 'print "$1\n" while /<tr><td(?: rowspan="\d")?>(\d+)<\/td>/g' "$
 check "events.htm has a row for each code 1 to 17 (rows: $rows)" test "$rows" = "$(seq -s ' ' 1 17) "
 
 # Unplug results and start-up messages of the console, quoted where they are explained. The
-# compiler keeps short texts as immediate data, so they are looked up in the console's code: each
-# piece around a %s as a string literal.
+# compiler keeps short texts as immediate data, so they are looked up in the code of the console
+# and its model: each piece around a %s as a string literal.
 in_console() {
   local piece
   while IFS= read -r piece; do
     [ -z "$piece" ] && continue
-    grep -rqF -- "\"$piece" "$src/console" || grep -rqF -- "$piece\"" "$src/console" || return 1
+    grep -rqF -- "\"$piece" "$src/console" "$src/model" || grep -rqF -- "$piece\"" "$src/console" "$src/model" || return 1
   done < <(MSG="$1" perl -e 'print "$_\n" for split(/%s/, $ENV{MSG})')
 }
 console_texts=(

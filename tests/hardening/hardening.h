@@ -10,7 +10,7 @@
 
 #include "MainUnit.h"
 #include "deviceMan.h"
-#include "model/systemUnit.h"
+#include "systemUnit.h"
 
 namespace hardening {
 

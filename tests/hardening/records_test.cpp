@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "model/GetInfo.h"
-#include "model/systemUnit.h"
+#include "GetInfo.h"
+#include "systemUnit.h"
 #include "qvlclient.h"
 #include "support/simSystem.h"
 

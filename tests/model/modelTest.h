@@ -9,6 +9,7 @@
 
 #include "pictures.h"
 #include "simControl.h"
+#include "support/simSystem.h"
 
 // One plain colour per kind: the model's handling of pictures without the image lists.
 struct TPlainPictures : TPictureComposer {
@@ -22,11 +23,10 @@ struct TPlainPictures : TPictureComposer {
 };
 inline const TPlainPictures PlainPictures;
 
-// Replaces the simulated system; fails the test with the simulator's reason.
+// Replaces the simulated system, with no failure injected and an empty call record.
 inline void LoadScenario(const std::string &text)
 {
-    char error[256] = {};
-    ASSERT_EQ(qvlsim_load_text(text.c_str(), "test", error, sizeof error), 0) << error;
+    qvltest::LoadScenario(text);
     qvlsim_inject_clear();
     qvlsim_clear_calls();
 }
@@ -34,10 +34,8 @@ inline void LoadScenario(const std::string &text)
 // The driver calls since the last clear, as "name(arg,...)" with the numeric arguments only.
 inline std::vector<std::string> DriverCalls()
 {
-    std::vector<QvlSimCall> calls(QVLSIM_CALL_RECORD);
-    calls.resize(qvlsim_calls(calls.data(), QVLSIM_CALL_RECORD));
     std::vector<std::string> out;
-    for (const QvlSimCall &c : calls) {
+    for (const QvlSimCall &c : qvltest::DriverCalls()) {
         // Arguments before the record pointer.
         unsigned numeric = 0;
         switch (c.operation) {

@@ -98,18 +98,22 @@ TEST(StatusText, DiskFlags)
     EXPECT_EQ(text, "");
 }
 
-// Eight disks on controller 1 (so a first-disk controller of 1 is told apart from 0 and -1).
-const std::string Disks =
-    "controller chip=1 irq=5 channels=1\n"
-    "controller chip=1 irq=5 channels=4\n"
-    "disk id=0x11 controller=1 channel=0 position=0 capacity=1000\n"
-    "disk id=0x12 controller=1 channel=0 position=1 capacity=1000\n"
-    "disk id=0x13 controller=1 channel=1 position=0 capacity=1000\n"
-    "disk id=0x14 controller=1 channel=1 position=1 capacity=1000\n"
-    "disk id=0x15 controller=1 channel=2 position=0 capacity=1000\n"
-    "disk id=0x16 controller=1 channel=2 position=1 capacity=1000\n"
-    "disk id=0x17 controller=1 channel=3 position=0 capacity=1000\n"
-    "disk id=0x18 controller=1 channel=3 position=1 capacity=1000\n";
+// Eight disks on controller 1 (so a first-disk controller of 1 is told apart from 0 and -1);
+// `first` adds words to disk 0x11.
+std::string DiskScenario(const std::string &first = "")
+{
+    return "controller chip=1 irq=5 channels=1\n"
+           "controller chip=1 irq=5 channels=4\n"
+           "disk id=0x11 controller=1 channel=0 position=0 capacity=1000 " + first + "\n"
+           "disk id=0x12 controller=1 channel=0 position=1 capacity=1000\n"
+           "disk id=0x13 controller=1 channel=1 position=0 capacity=1000\n"
+           "disk id=0x14 controller=1 channel=1 position=1 capacity=1000\n"
+           "disk id=0x15 controller=1 channel=2 position=0 capacity=1000\n"
+           "disk id=0x16 controller=1 channel=2 position=1 capacity=1000\n"
+           "disk id=0x17 controller=1 channel=3 position=0 capacity=1000\n"
+           "disk id=0x18 controller=1 channel=3 position=1 capacity=1000\n";
+}
+const std::string Disks = DiskScenario();
 
 TEST(ReadArrayTexts, LevelsAndTwoLevelArrays)
 {
@@ -121,6 +125,7 @@ TEST(ReadArrayTexts, LevelsAndTwoLevelArrays)
         const char *block;
         int firstController;
         int members;
+        const char *firstDisk = ""; // words added to disk 0x11
     } cases[] = {
         {"raid0", "array id=0xA0 level=0 block=7 members=0x11,0x12", 1, "RAID 0", "64k", 1, 2},
         {"raid1 has no block size", "array id=0xA0 level=1 block=7 members=0x11,0x12", 2,
@@ -151,15 +156,11 @@ TEST(ReadArrayTexts, LevelsAndTwoLevelArrays)
         {"raid 1/0, first disk fails",
          "array id=0xB1 level=1 members=0x11,0x12\narray id=0xB2 level=1 members=0x13,0x14\n"
          "array id=0xA0 level=0 block=6 members=0xB1,0xB2",
-         8, "RAID 1/0", "32k", -1, 2},
+         8, "RAID 1/0", "32k", -1, 2, "fail=-1"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.label);
-        std::string scenario = Disks + c.arrays + "\n";
-        if (std::string(c.label) == "raid 1/0, first disk fails")
-            scenario.replace(scenario.find("id=0x11 controller=1 channel=0 position=0 capacity=1000"),
-                             55, "id=0x11 controller=1 channel=0 position=0 capacity=1000 fail=-1");
-        LoadScenario(scenario);
+        LoadScenario(DiskScenario(c.firstDisk) + c.arrays + "\n");
         _Arrayinfo info;
         ASSERT_TRUE(ReadArrayTexts(0, 0xA0, info));
         EXPECT_EQ(info.RaidType, c.type);

@@ -16,7 +16,7 @@
 
 #include "MainUnit.h"
 #include "deviceMan.h"
-#include "model/systemUnit.h"
+#include "systemUnit.h"
 #include "simControl.h"
 #include "support/boxFinder.h"
 

@@ -30,16 +30,6 @@ int TChannel::Refresh()
     return 0;
 }
 
-int TChannel::AddChild(TDevice *device)
-{
-    if (!device || ChildDeviceCount >= MaxDevices)
-        return -1;
-    ChildDevices[ChildDeviceCount] = device;
-    device->Parent = this;
-    return ChildDeviceCount++;
-}
+int TChannel::AddChild(TDevice *device) { return AddChildLink(ChildDevices, ChildDeviceCount, device, this); }
 
-TDevice *TChannel::Child(int index) const
-{
-    return index >= 0 && index < ChildDeviceCount ? ChildDevices[index] : nullptr;
-}
+TDevice *TChannel::Child(int index) const { return ChildLink(ChildDevices, ChildDeviceCount, index); }

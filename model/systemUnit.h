@@ -64,4 +64,9 @@ private:
     std::string DeviceName(DeviceId id) const;
 };
 
+// How the client library answers its version query: the console and qvlctl use only a library
+// of this version in local mode.
+enum class LibraryCheck { Usable, NoAnswer, OtherVersion, OtherMode };
+LibraryCheck CheckClientLibrary();
+
 #endif

@@ -1,7 +1,6 @@
 #include "deviceUnit.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "qvlclient.h"

@@ -4,6 +4,8 @@
 #define QVL_GETINFO_H
 
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "qvlrecords.h"
@@ -114,7 +116,16 @@ std::string FieldText(const char *field, size_t size);
 // Blanks and control characters cut from both ends.
 std::string Trimmed(const std::string &s);
 
-// Longest parent chain a disk's array-name walk follows; a longer one can only be a loop.
+// Longest parent chain a walk up the arrays follows; a longer one can only be a loop.
 constexpr int MaxArrayChain = 64;
+
+using ArrayVisitor = std::function<void(DeviceId id, const _Arrayinfo &array)>;
+// Walks up from `first` through the parents of arrays, reading each with ReadArrayTexts and
+// handing it to `visit`, the innermost first. The walk ends at an invalid identifier, at a read
+// that fails, at an array already in `seen` and after MaxArrayChain arrays, so a loop in the
+// parent links ends; every array asked for goes into `seen`.
+void WalkArrayParents(uint32_t handle, DeviceId first, std::set<DeviceId> &seen, const ArrayVisitor &visit);
+// The same walk for one chain on its own.
+void WalkArrayParents(uint32_t handle, DeviceId first, const ArrayVisitor &visit);
 
 #endif

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "qvlclient.h"
 
@@ -38,10 +37,11 @@ std::string TransferModeText(uint8_t mode)
 {
     static const char *const fast[] = {"ATA/16", "ATA/25", "ATA/33",  "ATA/44",
                                        "ATA/66", "ATA/100", "ATA/133", "ATA/150"};
+    // Appended, not prefixed: gcc 12 warns falsely (-Wrestrict) on an inlined prefix insert.
     if (mode <= 4)
-        return "PIO " + std::to_string(mode);
+        return std::string("PIO ").append(std::to_string(mode));
     if (mode <= 7)
-        return "MW DMA Mode " + std::to_string(mode - 5);
+        return std::string("MW DMA Mode ").append(std::to_string(mode - 5));
     if (mode <= 15)
         return fast[mode - 8];
     return "Unknown";
@@ -157,6 +157,95 @@ int StatusText(int kind, DeviceId parent, uint32_t flags, std::string &text)
     return cls;
 }
 
+namespace {
+
+// Member identifiers up to the first invalid one, which is still copied; the count is the
+// valid ones before it.
+void CopyMembers(const ArrayInfo &a, _Arrayinfo &info)
+{
+    info.MemberCount = 0;
+    std::fill(std::begin(info.Members), std::end(info.Members), 0u);
+    for (int i = 0; i < QVL_MAX_MEMBERS; ++i) {
+        info.Members[i] = a.members[i];
+        if (!IsValidId(a.members[i]))
+            break;
+        ++info.MemberCount;
+    }
+}
+
+// Member 0 decides the two-level types and the controller of the first disk; a failed read
+// leaves both undecided.
+struct FirstMember {
+    bool Read = false;
+    bool IsArray = false;
+    DeviceInfo Record;
+};
+
+FirstMember ReadFirstMember(uint32_t handle, const ArrayInfo &a)
+{
+    FirstMember first;
+    first.Read = IsValidId(a.members[0]) && ReadAny(handle, a.members[0], first.Record);
+    first.IsArray = first.Read && first.Record.kind == QVL_KIND_ARRAY;
+    return first;
+}
+
+// The level text, and the block size of the levels that stripe; over arrays a RAID 0 is a
+// RAID 1/0 and a RAID 1 a RAID 0/1.
+void LevelTexts(uint8_t blockSizeCode, bool overArrays, _Arrayinfo &info)
+{
+    info.BlockSizeStr.clear();
+    switch (info.RaidType) {
+    case QVL_RAID0:
+        info.TypeStr = "RAID 0";
+        if (overArrays) {
+            info.TypeStr = "RAID 1/0";
+            info.RaidType = RaidType10;
+        }
+        info.BlockSizeStr = BlockSizeText(blockSizeCode);
+        break;
+    case QVL_RAID1:
+        info.TypeStr = "RAID 1";
+        if (overArrays) {
+            info.TypeStr = "RAID 0/1";
+            info.RaidType = RaidType01;
+            info.BlockSizeStr = BlockSizeText(blockSizeCode);
+        }
+        break;
+    case QVL_RAID5:
+        info.TypeStr = "RAID 5";
+        info.BlockSizeStr = BlockSizeText(blockSizeCode);
+        break;
+    case QVL_JBOD: info.TypeStr = "JBOD"; break;
+    case RaidType15: info.TypeStr = "RAID 1.5"; break;
+    default: info.TypeStr = "Unknown"; break;
+    }
+}
+
+// The controller of the array's first disk, one nesting level down when member 0 is an array;
+// -1 when that disk was not read.
+int FirstDiskController(uint32_t handle, const FirstMember &first)
+{
+    if (!first.IsArray)
+        return first.Read ? first.Record.u.disk.controller : -1;
+    DeviceInfo disk;
+    std::memset(&disk, 0, sizeof disk);
+    const DeviceId inner = first.Record.u.array.members[0];
+    if (IsValidId(inner) && cs_qvl_get_device_info(handle, inner, &disk) == 0)
+        return disk.u.disk.controller;
+    return -1;
+}
+
+// The flags the status text is made from: a broken array is not also waiting for a rebuild, and
+// a disabled one is disabled only.
+uint32_t ShownArrayFlags(uint32_t flags)
+{
+    if ((flags & QVL_ARRAY_NEED_REBUILD) && (flags & QVL_ARRAY_BROKEN))
+        flags &= ~QVL_ARRAY_NEED_REBUILD;
+    return (flags & QVL_ARRAY_DISABLED) ? QVL_ARRAY_DISABLED : flags;
+}
+
+} // namespace
+
 bool ReadArrayTexts(uint32_t handle, DeviceId id, _Arrayinfo &info)
 {
     DeviceInfo rec;
@@ -170,84 +259,76 @@ bool ReadArrayTexts(uint32_t handle, DeviceId id, _Arrayinfo &info)
     info.Name = FieldText(a.name, sizeof a.name);
     info.Id = id;
     info.IdStr = HexText(id);
-
     info.RaidType = a.raidType;
     if (info.RaidType == QVL_RAID1 && (a.status & QVL_ARRAY_RAID15))
         info.RaidType = RaidType15;
+    CopyMembers(a, info);
 
-    info.MemberCount = 0;
-    std::fill(std::begin(info.Members), std::end(info.Members), 0u);
-    for (int i = 0; i < QVL_MAX_MEMBERS; ++i) {
-        info.Members[i] = a.members[i];
-        if (!IsValidId(a.members[i]))
-            break;
-        ++info.MemberCount;
-    }
-
-    // Member 0 decides the two-level types and the controller of the first disk; a failed
-    // read leaves both undecided.
-    DeviceInfo first;
-    const bool firstRead = IsValidId(a.members[0]) && ReadAny(handle, a.members[0], first);
-    const bool firstIsArray = firstRead && first.kind == QVL_KIND_ARRAY;
-
-    info.BlockSizeStr.clear();
-    switch (info.RaidType) {
-    case QVL_RAID0:
-        info.TypeStr = "RAID 0";
-        if (firstIsArray) {
-            info.TypeStr = "RAID 1/0";
-            info.RaidType = RaidType10;
-        }
-        info.BlockSizeStr = BlockSizeText(a.blockSizeCode);
-        break;
-    case QVL_RAID1:
-        info.TypeStr = "RAID 1";
-        if (firstIsArray) {
-            info.TypeStr = "RAID 0/1";
-            info.RaidType = RaidType01;
-            info.BlockSizeStr = BlockSizeText(a.blockSizeCode);
-        }
-        break;
-    case QVL_RAID5:
-        info.TypeStr = "RAID 5";
-        info.BlockSizeStr = BlockSizeText(a.blockSizeCode);
-        break;
-    case QVL_JBOD:
-        info.TypeStr = "JBOD";
-        break;
-    case RaidType15:
-        info.TypeStr = "RAID 1.5";
-        break;
-    default:
-        info.TypeStr = "Unknown";
-        break;
-    }
-
-    if (firstIsArray) {
-        DeviceInfo disk;
-        std::memset(&disk, 0, sizeof disk);
-        const DeviceId inner = first.u.array.members[0];
-        if (IsValidId(inner) && cs_qvl_get_device_info(handle, inner, &disk) == 0)
-            info.FirstDiskController = disk.u.disk.controller;
-    } else if (firstRead) {
-        info.FirstDiskController = first.u.disk.controller;
-    }
+    const FirstMember first = ReadFirstMember(handle, a);
+    LevelTexts(a.blockSizeCode, first.IsArray, info);
+    info.FirstDiskController = FirstDiskController(handle, first);
 
     info.Capacity = static_cast<int>(rec.capacity);
     info.CapacityStr = CapacityText(rec.capacity);
-    uint32_t flags = a.status;
-    if ((flags & QVL_ARRAY_NEED_REBUILD) && (flags & QVL_ARRAY_BROKEN))
-        flags &= ~QVL_ARRAY_NEED_REBUILD;
-    if (flags & QVL_ARRAY_DISABLED)
-        flags = QVL_ARRAY_DISABLED;
-    info.StatusFlags = flags;
-
-    info.StatusClass = StatusText(1, info.Parent, flags, info.StatusStr);
+    info.StatusFlags = ShownArrayFlags(a.status);
+    info.StatusClass = StatusText(1, info.Parent, info.StatusFlags, info.StatusStr);
     info.CreatorStr.clear();
     info.CreateTimeStr.clear();
     info.SecondStr = FieldText(a.secondText, sizeof a.secondText);
     return true;
 }
+
+void WalkArrayParents(uint32_t handle, DeviceId first, std::set<DeviceId> &seen, const ArrayVisitor &visit)
+{
+    _Arrayinfo array;
+    DeviceId id = first;
+    for (int depth = 0; depth < MaxArrayChain && IsValidId(id) && seen.insert(id).second; ++depth) {
+        if (!ReadArrayTexts(handle, id, array))
+            return;
+        visit(id, array);
+        id = array.Parent;
+    }
+}
+
+void WalkArrayParents(uint32_t handle, DeviceId first, const ArrayVisitor &visit)
+{
+    std::set<DeviceId> seen;
+    WalkArrayParents(handle, first, seen, visit);
+}
+
+namespace {
+
+const char *PositionText(int position)
+{
+    return position == 0 ? "Master" : position == 1 ? "Slave" : "Unknown";
+}
+
+const char *DeviceTypeText(int type)
+{
+    switch (type) {
+    case QVL_DEVTYPE_HDD: return "Hard Disk";
+    case QVL_DEVTYPE_CDROM: return "CD_ROM";
+    case QVL_DEVTYPE_TAPE: return "Tape";
+    default: return "Unknown";
+    }
+}
+
+// Where the disk sits, and what it is.
+void PlaceTexts(const DiskInfo &d, _PhyDeviceinfo &info)
+{
+    info.Controller = d.controller;
+    info.ControllerStr = "Controller " + std::to_string(d.controller + 1);
+    info.Position = d.position;
+    info.PositionStr = PositionText(d.position);
+    info.DeviceType = d.deviceType;
+    info.TypeStr = DeviceTypeText(d.deviceType);
+    info.Channel = d.channel;
+    info.ChannelStr = std::to_string(d.channel + 1);
+    info.Name = info.ModelStr;
+    info.LocationStr = info.ControllerStr + ", Channel " + info.ChannelStr + ", " + info.PositionStr;
+}
+
+} // namespace
 
 bool ReadDeviceTexts(uint32_t handle, DeviceId id, _PhyDeviceinfo &info)
 {
@@ -263,52 +344,20 @@ bool ReadDeviceTexts(uint32_t handle, DeviceId id, _PhyDeviceinfo &info)
     // The revision is stored in swapped byte pairs; these four characters are what it shows.
     const char rev[4] = {d.revision[2], d.revision[0], d.revision[6], d.revision[4]};
     info.RevisionStr = Trimmed(FieldText(rev, sizeof rev));
+    PlaceTexts(d, info);
 
-    info.Controller = d.controller;
-    info.ControllerStr = "Controller " + std::to_string(d.controller + 1);
-    info.Position = d.position;
-    info.PositionStr = d.position == 0 ? "Master" : d.position == 1 ? "Slave" : "Unknown";
-    info.DeviceType = d.deviceType;
-    switch (d.deviceType) {
-    case QVL_DEVTYPE_HDD: info.TypeStr = "Hard Disk"; break;
-    case QVL_DEVTYPE_CDROM: info.TypeStr = "CD_ROM"; break;
-    case QVL_DEVTYPE_TAPE: info.TypeStr = "Tape"; break;
-    default: info.TypeStr = "Unknown"; break;
-    }
-    info.Channel = d.channel;
-    info.ChannelStr = std::to_string(d.channel + 1);
-    info.Name = info.ModelStr;
-    info.LocationStr = info.ControllerStr + ", Channel " + info.ChannelStr + ", " + info.PositionStr;
-
-    if (d.deviceType != QVL_DEVTYPE_CDROM) {
-        info.Capacity = static_cast<int>(rec.capacity);
-        info.CapacityStr = CapacityText(rec.capacity);
-    } else {
-        info.Capacity = 0;
-        info.CapacityStr = "N/A";
-    }
-
+    const bool cdRom = d.deviceType == QVL_DEVTYPE_CDROM;
+    info.Capacity = cdRom ? 0 : static_cast<int>(rec.capacity);
+    info.CapacityStr = cdRom ? "N/A" : CapacityText(rec.capacity);
     info.Id = id;
     info.IdStr = HexText(id);
     info.StatusFlags = d.status;
     info.StatusClass = StatusText(2, info.Parent, d.status, info.StatusStr);
     info.TransferModeStr = TransferModeText(d.transferMode);
 
-    // The topmost array that can be read. A parent chain that comes back to an array already
-    // read, or runs longer than any real nesting, is a loop: stop at the last array read.
+    // The topmost array that can be read.
     info.ArrayName.clear();
-    if (IsValidId(info.Parent)) {
-        _Arrayinfo scratch;
-        std::vector<DeviceId> seen;
-        DeviceId next = info.Parent;
-        while (static_cast<int>(seen.size()) < MaxArrayChain && ReadArrayTexts(handle, next, scratch)) {
-            info.ArrayName = scratch.Name;
-            seen.push_back(next);
-            next = scratch.Parent;
-            if (!IsValidId(next) || std::find(seen.begin(), seen.end(), next) != seen.end())
-                break;
-        }
-    }
+    WalkArrayParents(handle, info.Parent, [&](DeviceId, const _Arrayinfo &array) { info.ArrayName = array.Name; });
     return true;
 }
 

@@ -33,16 +33,6 @@ int TController::Refresh()
     return 0;
 }
 
-int TController::AddChild(TChannel *channel)
-{
-    if (!channel || ChildChannelCount >= MaxChannels)
-        return -1;
-    ChildChannels[ChildChannelCount] = channel;
-    channel->Parent = this;
-    return ChildChannelCount++;
-}
+int TController::AddChild(TChannel *channel) { return AddChildLink(ChildChannels, ChildChannelCount, channel, this); }
 
-TChannel *TController::Child(int index) const
-{
-    return index >= 0 && index < ChildChannelCount ? ChildChannels[index] : nullptr;
-}
+TChannel *TController::Child(int index) const { return ChildLink(ChildChannels, ChildChannelCount, index); }

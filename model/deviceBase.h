@@ -3,6 +3,7 @@
 #ifndef QVL_DEVICEBASE_H
 #define QVL_DEVICEBASE_H
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -16,10 +17,6 @@ enum : int {
     KindChannel = 4,
     KindController = 5,
 };
-
-// Pictures are 24 x 24; white is their transparent colour.
-constexpr int PictureSize = 24;
-constexpr COLORREF PictureTransparent = qvl::TransparentWhite;
 
 class TDeviceBase {
 public:
@@ -38,7 +35,7 @@ public:
     int Kind = 0;
     std::string Name;
     TDeviceBase *Parent = nullptr; // not owned
-    qvl::Bitmap Picture;
+    qvl::Bitmap Picture; // 24 x 24; white is its transparent colour
 
 protected:
     TDeviceBase(TRAIDSystem *system, uint32_t handle, uint32_t address);
@@ -47,5 +44,26 @@ protected:
     // The system's composer; none without a system or when the system has none.
     const TPictureComposer *Pictures() const;
 };
+
+// A container's child links (a controller's channels, a channel's devices): not owned, filled
+// from position 0, `count` of them in use.
+// Puts the child at the next position and makes the container its parent: that position, or -1
+// when the links are full or there is no child, and nothing changes.
+template <class T, size_t N>
+int AddChildLink(std::array<T *, N> &links, int &count, T *child, TDeviceBase *container)
+{
+    if (!child || count >= static_cast<int>(N))
+        return -1;
+    links[count] = child;
+    child->Parent = container;
+    return count++;
+}
+
+// The child at a position; none at and beyond the count.
+template <class T, size_t N>
+T *ChildLink(const std::array<T *, N> &links, int count, int index)
+{
+    return index >= 0 && index < count ? links[index] : nullptr;
+}
 
 #endif

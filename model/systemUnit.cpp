@@ -173,3 +173,13 @@ int TRAIDSystem::NotifyErrorClosed()
 }
 
 int TRAIDSystem::Disconnect() { return cs_qvl_disconnect_system(Handle); }
+
+LibraryCheck CheckClientLibrary()
+{
+    LibInfo info{};
+    if (cs_qvl_get_lib_info(&info) != 0)
+        return LibraryCheck::NoAnswer;
+    if (info.version != QVL_LIB_VERSION)
+        return LibraryCheck::OtherVersion;
+    return info.mode == QVL_MODE_LOCAL ? LibraryCheck::Usable : LibraryCheck::OtherMode;
+}

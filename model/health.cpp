@@ -41,23 +41,17 @@ SystemHealth JudgeHealth(const TRAIDSystem &system)
     for (int i = 0; i < system.DeviceCount(); ++i)
         if (const TDevice *device = system.Devices[i]; device && (device->Info.StatusFlags & QVL_DISK_DISABLED))
             Consider(health, HealthLevel::Failed, "Disk at " + DiskPlace(device->Info) + " failed.");
+    // Every array up each disk's chain, each judged once.
     std::set<DeviceId> arraysSeen;
     for (int i = 0; i < system.DeviceCount(); ++i) {
         const TDevice *device = system.Devices[i];
         if (!device)
             continue;
-        const _PhyDeviceinfo &info = device->Info;
-        // Every array up the disk's chain, each once; a loop ends at the bound.
-        DeviceId id = info.Parent;
-        for (int depth = 0; depth < MaxArrayChain && IsValidId(id) && arraysSeen.insert(id).second; ++depth) {
-            _Arrayinfo array;
-            if (!ReadArrayTexts(system.Handle, id, array))
-                break;
+        WalkArrayParents(system.Handle, device->Info.Parent, arraysSeen, [&](DeviceId, const _Arrayinfo &array) {
             const HealthLevel level = ArrayLevel(array.StatusFlags);
             if (level != HealthLevel::Good)
                 Consider(health, level, "Array '" + array.Name + "' status: " + array.StatusStr + ".");
-            id = array.Parent;
-        }
+        });
     }
     return health;
 }
