@@ -21,8 +21,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     wc.lpszClassName = "QvlBenchFloor";
     if (!RegisterClassA(&wc))
         return 1;
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Quorvel Bench Floor", WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Quorvel Bench Floor", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
     if (!hwnd)
         return 1;
     ShowWindow(hwnd, SW_SHOW); // as the console shows its main window

@@ -6,8 +6,9 @@
 // Prints "reload_ms TREE MODEL REPAINT PAGE PANEL UPDATE": median per-cycle time of Reload() with
 // the tree rebuild, of the model alone (no page refresh), of Reload() followed by a full repaint,
 // and, to tell where the time goes, of the page refresh alone and of the information panel's
-// system view alone; then of Reload() followed by painting only what it left to paint; then "repaint_ms WINDOW TREE PANEL": a full repaint of the unchanged
-// window, of the tree alone and of the information panel alone (with its button).
+// system view alone; then of Reload() followed by painting only what it left to paint; then "repaint_ms WINDOW TREE
+// PANEL": a full repaint of the unchanged window, of the tree alone and of the information panel alone (with its
+// button).
 #include <windows.h>
 #include <commctrl.h>
 

@@ -29,8 +29,8 @@ PackedTime Now()
     const std::tm *tm = std::localtime(&t);
     if (!tm)
         return 0;
-    return qvl_pack_time(static_cast<unsigned>(tm->tm_year + 28), tm->tm_mon + 1, tm->tm_mday,
-                         tm->tm_hour, tm->tm_min, tm->tm_sec);
+    return qvl_pack_time(static_cast<unsigned>(tm->tm_year + 28), tm->tm_mon + 1, tm->tm_mday, tm->tm_hour, tm->tm_min,
+                         tm->tm_sec);
 }
 
 // A line break would split the line and shift every later index; a Ctrl-Z ends a text-mode
@@ -63,9 +63,14 @@ public:
                 held_ = mutex.get();
         }
     }
-    ~CrossProcessLock() { if (held_) ReleaseMutex(held_); }
+    ~CrossProcessLock()
+    {
+        if (held_)
+            ReleaseMutex(held_);
+    }
     CrossProcessLock(const CrossProcessLock &) = delete;
     CrossProcessLock &operator=(const CrossProcessLock &) = delete;
+
 private:
     HANDLE held_ = nullptr;
 };
@@ -160,8 +165,8 @@ int32_t __cdecl SaveLogEvent(uint32_t, EventEntry *entry)
 
     const PackedTime t = entry->event.time;
     char text[QVL_EVENT_TEXT];
-    std::snprintf(text, sizeof text, "%.*s",
-                  static_cast<int>(qvl_field_length(entry->text, QVL_EVENT_TEXT - 1)), entry->text);
+    std::snprintf(text, sizeof text, "%.*s", static_cast<int>(qvl_field_length(entry->text, QVL_EVENT_TEXT - 1)),
+                  entry->text);
     FlattenText(text);
     char line[sizeof(EventEntry) + 2];
     int len = std::snprintf(line, sizeof(EventEntry), "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d\t%s", '0',
@@ -197,14 +202,14 @@ int32_t __cdecl EnumEvent(uint32_t, EventEntry *entry, int32_t index)
 
     LineFields f;
     if (!ParseWritten(line, f))
-        std::sscanf(line, "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d", &f.first, &f.type, &f.month, &f.day, &f.year,
-                    &f.hour, &f.minute, &f.second);
+        std::sscanf(line, "%c\t%c\t%02d/%02d/%d %02d:%02d:%02d", &f.first, &f.type, &f.month, &f.day, &f.year, &f.hour,
+                    &f.minute, &f.second);
     std::memset(entry, 0, sizeof *entry);
     entry->type = f.type;
     entry->flags = static_cast<uint8_t>(f.first);
-    entry->event.time = qvl_pack_time(static_cast<unsigned>(f.year), static_cast<unsigned>(f.month),
-                                      static_cast<unsigned>(f.day), static_cast<unsigned>(f.hour),
-                                      static_cast<unsigned>(f.minute), static_cast<unsigned>(f.second));
+    entry->event.time =
+        qvl_pack_time(static_cast<unsigned>(f.year), static_cast<unsigned>(f.month), static_cast<unsigned>(f.day),
+                      static_cast<unsigned>(f.hour), static_cast<unsigned>(f.minute), static_cast<unsigned>(f.second));
     std::snprintf(entry->text, QVL_EVENT_TEXT, "%s", TextOfLine(line));
     return QVL_OK;
 }

@@ -61,8 +61,7 @@ void DiskLocation(DeviceId id, char (&out)[255])
     if (!ReadInfo(id, disk) || disk.info.kind != QVL_KIND_DISK)
         return;
     const DiskInfo &d = disk.info.u.disk;
-    std::snprintf(out, sizeof out, "Controller%d-Channel%d-Device%d", d.controller + 1,
-                  d.channel + 1, d.position + 1);
+    std::snprintf(out, sizeof out, "Controller%d-Channel%d-Device%d", d.controller + 1, d.channel + 1, d.position + 1);
 }
 
 struct Message {
@@ -127,22 +126,19 @@ bool SpareText(EventEntry &entry, const char *format, DeviceId id)
     if (!ReadInfo(disk.info.parent, array))
         return false;
     char name[17] = "";
-    std::snprintf(name, sizeof name, "%.*s", NameLength(array.info.u.array.name),
-                  array.info.u.array.name);
+    std::snprintf(name, sizeof name, "%.*s", NameLength(array.info.u.array.name), array.info.u.array.name);
     PutText(entry, format, name);
     return true;
 }
 
 // Initialisation aborted or failed: the array is named by the payload or by its record, and
 // deleted; false when nothing names it.
-bool DeletedText(EventEntry &entry, const char *format, const DeviceEvent &event,
-                 const Subject &subject)
+bool DeletedText(EventEntry &entry, const char *format, const DeviceEvent &event, const Subject &subject)
 {
     char name[33] = "";
     if (event.payload[0] != 0) {
         const char *p = reinterpret_cast<const char *>(event.payload);
-        std::snprintf(name, sizeof name, "%.*s",
-                      static_cast<int>(qvl_field_length(p, QVL_EVENT_PAYLOAD)), p);
+        std::snprintf(name, sizeof name, "%.*s", static_cast<int>(qvl_field_length(p, QVL_EVENT_PAYLOAD)), p);
         PutText(entry, format, name);
     } else if (subject.display[0] != '\0') {
         PutText(entry, format, subject.display);
@@ -152,8 +148,7 @@ bool DeletedText(EventEntry &entry, const char *format, const DeviceEvent &event
     // The text is the driver's report and stands either way. Deleting is the most destructive
     // thing the library does, so it follows only an array that still reads as initialising or
     // as not available: never a disk, an unreadable device or a healthy array.
-    if (subject.isArray &&
-        (subject.self.info.u.array.status & (QVL_ARRAY_INITIALIZING | QVL_ARRAY_NOT_AVAILABLE)))
+    if (subject.isArray && (subject.self.info.u.array.status & (QVL_ARRAY_INITIALIZING | QVL_ARRAY_NOT_AVAILABLE)))
         qvl_delete_array(event.device, 0);
     return true;
 }

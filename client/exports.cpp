@@ -6,11 +6,11 @@
 
 using qvl::g_lib;
 
-#define QVL_FORWARDER(name, how, fn, params, args)                                           \
-    extern "C" int32_t QVLAPI cs_qvl_##name params                                             \
-    {                                                                                          \
-        return qvl::GuardedCall(                                                               \
-            "cs_qvl_" #name, [&] { return g_lib.table.name args; }, [] { return int32_t{QVL_FAILED}; }); \
+#define QVL_FORWARDER(name, how, fn, params, args)                                                                     \
+    extern "C" int32_t QVLAPI cs_qvl_##name params                                                                     \
+    {                                                                                                                  \
+        return qvl::GuardedCall(                                                                                       \
+            "cs_qvl_" #name, [&] { return g_lib.table.name args; }, [] { return int32_t{QVL_FAILED}; });               \
     }
 QVL_OPERATIONS(QVL_FORWARDER)
 #undef QVL_FORWARDER

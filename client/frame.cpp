@@ -15,8 +15,7 @@ namespace {
 
 bool g_lockReady = false; // the loader also detaches after a refused attach
 
-const char *const kFileNames[PathCount] = {"qvl.log", "qvl.ini", "qvluser.dat", "qvlmailset.dat",
-                                           "qvltask.dat"};
+const char *const kFileNames[PathCount] = {"qvl.log", "qvl.ini", "qvluser.dat", "qvlmailset.dat", "qvltask.dat"};
 
 void BuildPaths()
 {
@@ -62,7 +61,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
-        return qvl::GuardedCall("DllMain", [] { return qvl::Load(); }, [] { return false; }) ? TRUE : FALSE;
+        return qvl::GuardedCall(
+                   "DllMain", [] { return qvl::Load(); }, [] { return false; })
+                   ? TRUE
+                   : FALSE;
     case DLL_PROCESS_DETACH:
         // No WSACleanup: the library never started Winsock, and a cleanup here would end the
         // host's own Winsock session.

@@ -25,10 +25,7 @@ int32_t __cdecl NoConnection(uint32_t) { return QVL_OK; }
 #define QVL_SERVE_Unserved(slot, name, fn) Unserved(slot)
 #define QVL_SERVE(name, how, fn, params, args) QVL_SERVE_##how(t.name, name, fn);
 
-void FillLocalTable(DispatchTable &t)
-{
-    QVL_OPERATIONS(QVL_SERVE)
-}
+void FillLocalTable(DispatchTable &t) { QVL_OPERATIONS(QVL_SERVE) }
 
 #undef QVL_SERVE
 #undef QVL_SERVE_Unserved

@@ -196,8 +196,8 @@ int32_t Result(int r) { return r == 0 ? QVL_OK : r == EOF ? QVL_NO_SUCH_LINE : Q
 struct ReadPlace {
     bool valid = false;
     BY_HANDLE_FILE_INFORMATION file{};
-    LogStamp stamp;     // of the same file; compared by name while bytes are kept ahead
-    int32_t next = 0;   // index of the line that starts right after `line`
+    LogStamp stamp;      // of the same file; compared by name while bytes are kept ahead
+    int32_t next = 0;    // index of the line that starts right after `line`
     DWORD lineStart = 0; // raw offset of `line`
     DWORD lineLength = 0;
     char line[kLineBuffer + 8]; // raw bytes: at most 511 characters, CR LF
@@ -207,8 +207,8 @@ struct ReadPlace {
 // not been written for a while before: a write after that moment then shows in the file's
 // size or last-write time, even where these are stamped in 2-second steps.
 struct ReadAhead {
-    std::vector<char> bytes; // kAhead, or empty
-    DWORD base = 0;           // raw offset of bytes[0]
+    std::vector<char> bytes;   // kAhead, or empty
+    DWORD base = 0;            // raw offset of bytes[0]
     DWORD pos = 0, length = 0; // the next byte to decode, the end of those read
     bool whole = false;        // they run to the end of the file
 };

@@ -17,14 +17,14 @@ using Token = Handle; // an access token
 const char *EditionFromRegistry()
 {
     RegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0,
-                      KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_QUERY_VALUE,
+                      key.put()) != ERROR_SUCCESS)
         return "";
     char value[80] = "";
     DWORD size = sizeof value - 1; // keeps room for a terminator the value may lack
     DWORD type = 0;
-    if (RegQueryValueExA(key.get(), "ProductType", nullptr, &type,
-                         reinterpret_cast<BYTE *>(value), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key.get(), "ProductType", nullptr, &type, reinterpret_cast<BYTE *>(value), &size) !=
+        ERROR_SUCCESS)
         return "";
     if (lstrcmpiA(value, "WINNT") == 0)
         return "Professional";
@@ -115,18 +115,16 @@ int32_t __cdecl GetServerInfo(uint32_t, ServerInfo *info)
             std::snprintf(info->osName, sizeof info->osName, "%s%s", name, suffix);
     } else if (os.dwPlatformId == VER_PLATFORM_WIN32_NT) {
         const char *edition = extended ? EditionFromRecord(os) : EditionFromRegistry();
-        std::snprintf(info->osName, sizeof info->osName, "%s%s",
-                      NtName(os.dwMajorVersion, os.dwMinorVersion), edition);
+        std::snprintf(info->osName, sizeof info->osName, "%s%s", NtName(os.dwMajorVersion, os.dwMinorVersion), edition);
         const char *sp = os.szCSDVersion;
         const int csdLength = static_cast<int>(qvl_field_length(sp, sizeof os.szCSDVersion));
         const int build = static_cast<int>(os.dwBuildNumber & 0xFFFF);
         if (os.dwMajorVersion <= 4)
             std::snprintf(info->osBuild, sizeof info->osBuild, "version %d.%d %.*s (Build %d)\n",
-                          static_cast<int>(os.dwMajorVersion), static_cast<int>(os.dwMinorVersion),
-                          csdLength, sp, build);
-        else
-            std::snprintf(info->osBuild, sizeof info->osBuild, "%.*s (Build %d)\n", csdLength, sp,
+                          static_cast<int>(os.dwMajorVersion), static_cast<int>(os.dwMinorVersion), csdLength, sp,
                           build);
+        else
+            std::snprintf(info->osBuild, sizeof info->osBuild, "%.*s (Build %d)\n", csdLength, sp, build);
     }
     return QVL_OK;
 }

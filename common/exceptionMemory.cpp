@@ -28,10 +28,7 @@ extern "C" void *__cxa_allocate_exception(std::size_t size) noexcept
     return block + HeaderRoom;
 }
 
-extern "C" void __cxa_free_exception(void *object) noexcept
-{
-    std::free(static_cast<char *>(object) - HeaderRoom);
-}
+extern "C" void __cxa_free_exception(void *object) noexcept { std::free(static_cast<char *>(object) - HeaderRoom); }
 
 // A dependent exception (std::rethrow_exception) is a header of its own.
 extern "C" void *__cxa_allocate_dependent_exception() noexcept

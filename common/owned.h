@@ -11,8 +11,7 @@
 
 namespace qvl {
 
-template <class H, class Traits>
-class Owned {
+template <class H, class Traits> class Owned {
 public:
     Owned() = default;
     explicit Owned(H h) : h_(h) {}

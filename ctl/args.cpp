@@ -128,9 +128,12 @@ bool ValueFits(ValueKind kind, const std::string &value)
 {
     long n = 0;
     switch (kind) {
-    case ValueKind::Count: return ParseCount(value, 1, n);
-    case ValueKind::Text: return !value.empty();
-    default: return true;
+    case ValueKind::Count:
+        return ParseCount(value, 1, n);
+    case ValueKind::Text:
+        return !value.empty();
+    default:
+        return true;
     }
 }
 

@@ -15,10 +15,12 @@ namespace {
 // The operations that qvlctl and the model call: a library that lacks one of them is refused.
 // Every other operation of the list is bound when the library has it.
 constexpr std::string_view Needed[] = {
-    "disconnect_system", "get_server_info", "enum_event", "get_log_event", "save_log_event",
-    "clear_event_log", "get_driver_capabilities", "get_controller_count", "get_controller_info",
-    "get_channel_info", "get_logical_devices", "get_device_info", "set_device_info",
-    "rescan_devices", "query_remove", "remove_devices", "get_bay_info",
+    "disconnect_system",       "get_server_info",      "enum_event",
+    "get_log_event",           "save_log_event",       "clear_event_log",
+    "get_driver_capabilities", "get_controller_count", "get_controller_info",
+    "get_channel_info",        "get_logical_devices",  "get_device_info",
+    "set_device_info",         "rescan_devices",       "query_remove",
+    "remove_devices",          "get_bay_info",
 };
 
 constexpr std::string_view Slots[] = {
@@ -27,8 +29,7 @@ constexpr std::string_view Slots[] = {
 #undef QVL_NAME
 };
 
-template <size_t N>
-constexpr bool Contains(const std::string_view (&names)[N], std::string_view name)
+template <size_t N> constexpr bool Contains(const std::string_view (&names)[N], std::string_view name)
 {
     for (std::string_view n : names)
         if (n == name)
@@ -58,8 +59,7 @@ int32_t(QVLAPI *BoundLibInfo)(LibInfo *) = nullptr;
 // The library stays loaded until the process ends; nothing unloads it earlier.
 HMODULE Library = nullptr;
 
-template <class F>
-void Resolve(HMODULE lib, const char *name, F &function)
+template <class F> void Resolve(HMODULE lib, const char *name, F &function)
 {
     function = reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(lib, name)));
 }
@@ -68,8 +68,8 @@ void Resolve(HMODULE lib, const char *name, F &function)
 bool ResolveOperations(HMODULE lib, BoundOperations &ops)
 {
     bool complete = true;
-#define QVL_RESOLVE(slot, how, fn, params, args)                                                   \
-    Resolve(lib, "cs_qvl_" #slot, ops.slot);                                                       \
+#define QVL_RESOLVE(slot, how, fn, params, args)                                                                       \
+    Resolve(lib, "cs_qvl_" #slot, ops.slot);                                                                           \
     complete = complete && (ops.slot || !Contains(Needed, #slot));
     QVL_OPERATIONS(QVL_RESOLVE)
 #undef QVL_RESOLVE
@@ -81,7 +81,7 @@ bool ResolveOperations(HMODULE lib, BoundOperations &ops)
 // The exports' names, defined here for the model and qvlctl. Unbound, every operation fails as
 // an unserved one does.
 extern "C" {
-#define QVL_FORWARD(slot, how, fn, params, args)                                                   \
+#define QVL_FORWARD(slot, how, fn, params, args)                                                                       \
     int32_t QVLAPI cs_qvl_##slot params { return Bound.slot ? Bound.slot args : -1; }
 QVL_OPERATIONS(QVL_FORWARD)
 #undef QVL_FORWARD
@@ -109,8 +109,8 @@ bool BindClient(std::string &why)
     Resolve(lib, "cs_qvl_get_lib_info", BoundLibInfo);
     BoundOperations ops;
     const char *refusal = CheckClientLibrary() != LibraryCheck::Usable ? "Invalid version."
-                          : !ResolveOperations(lib, ops)                ? "qvlclient.dll lacks an operation"
-                                                                        : nullptr;
+                          : !ResolveOperations(lib, ops)               ? "qvlclient.dll lacks an operation"
+                                                                       : nullptr;
     if (refusal) {
         BoundLibInfo = nullptr;
         why = refusal;

@@ -192,8 +192,8 @@ bool WriteAtomically(const std::string &file, const std::string &text, std::stri
 {
     const std::string temp = file + ".tmp";
     {
-        qvl::FileHandle out(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        qvl::FileHandle out(
+            CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         const bool ok = out && WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
                         written == text.size();
@@ -206,8 +206,7 @@ bool WriteAtomically(const std::string &file, const std::string &text, std::stri
     }
     // The 95/98/Me family has no MoveFileEx that works: there, delete and move.
     using MoveFileExFn = BOOL(WINAPI *)(LPCSTR, LPCSTR, DWORD);
-    const auto moveFileEx =
-        reinterpret_cast<MoveFileExFn>(
+    const auto moveFileEx = reinterpret_cast<MoveFileExFn>(
         reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA")));
     if (!moveFileEx || !moveFileEx(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileA(file.c_str());
@@ -294,26 +293,61 @@ Result Watch(const Args &args)
 const std::vector<CommandSpec> &Commands()
 {
     static const std::vector<CommandSpec> commands = {
-        {"list", nullptr, "controllers, channels and devices as the console's tree has them", {"--json"},
-         Needs::Driver, List},
-        {"arrays", nullptr, "every array: level, status, members, capacity, progress", {"--json"}, Needs::Driver,
+        {"list",
+         nullptr,
+         "controllers, channels and devices as the console's tree has them",
+         {"--json"},
+         Needs::Driver,
+         List},
+        {"arrays",
+         nullptr,
+         "every array: level, status, members, capacity, progress",
+         {"--json"},
+         Needs::Driver,
          Arrays},
-        {"show", "WHAT",
+        {"show",
+         "WHAT",
          "the properties of one item, as the information panel shows them; WHAT is an identifier "
          "(0x115) or a location (Controller2-Channel3-Device2, Controller1-Channel2, Controller1), or system",
-         {"--json"}, Needs::Driver, Show},
-        {"rescan", nullptr, "ask the driver to look for newly attached disks (Rescan Devices)", {}, Needs::Driver,
+         {"--json"},
+         Needs::Driver,
+         Show},
+        {"rescan",
+         nullptr,
+         "ask the driver to look for newly attached disks (Rescan Devices)",
+         {},
+         Needs::Driver,
          Rescan},
-        {"unplug", "WHAT", "prepare a single disk that belongs to no array for removal (Unplug)", {"--yes"},
-         Needs::Driver, Unplug},
-        {"watch", nullptr, "poll the system and print one line per change; takes no driver events",
-         {"--interval", "--json", "--exec", "--cycles"}, Needs::Driver, Watch},
-        {"events", nullptr, "take the driver's waiting events and print their texts",
-         {"--follow", "--json", "--save", "--exec", "--interval", "--cycles"}, Needs::Library, EventsCommand},
+        {"unplug",
+         "WHAT",
+         "prepare a single disk that belongs to no array for removal (Unplug)",
+         {"--yes"},
+         Needs::Driver,
+         Unplug},
+        {"watch",
+         nullptr,
+         "poll the system and print one line per change; takes no driver events",
+         {"--interval", "--json", "--exec", "--cycles"},
+         Needs::Driver,
+         Watch},
+        {"events",
+         nullptr,
+         "take the driver's waiting events and print their texts",
+         {"--follow", "--json", "--save", "--exec", "--interval", "--cycles"},
+         Needs::Library,
+         EventsCommand},
         {"log", nullptr, "the event log qvl.log read back", {"--json", "--clear"}, Needs::Library, LogCommand},
-        {"check", nullptr, "monitoring plugin: one status line with performance data, exit 0/1/2/3", {},
-         Needs::Nothing, Check},
-        {"metrics", nullptr, "the state in the Prometheus text exposition format", {"--output"}, Needs::Nothing,
+        {"check",
+         nullptr,
+         "monitoring plugin: one status line with performance data, exit 0/1/2/3",
+         {},
+         Needs::Nothing,
+         Check},
+        {"metrics",
+         nullptr,
+         "the state in the Prometheus text exposition format",
+         {"--output"},
+         Needs::Nothing,
          Metrics},
     };
     return commands;

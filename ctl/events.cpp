@@ -61,11 +61,11 @@ std::string EntryJson(const EventEntry &e, bool withCode, const std::string &loc
     j.BeginObject();
     if (withCode)
         j.Field("version", JsonSchemaVersion);
-    j.Field("time", TimeText(e.event.time))
-        .Field("type", std::string(1, e.type))
-        .Field("severity", TypeWord(e.type));
+    j.Field("time", TimeText(e.event.time)).Field("type", std::string(1, e.type)).Field("severity", TypeWord(e.type));
     if (withCode)
-        j.Field("code", static_cast<int>(e.event.code)).Field("id", IdText(e.event.device)).FieldOrNull("location", location);
+        j.Field("code", static_cast<int>(e.event.code))
+            .Field("id", IdText(e.event.device))
+            .FieldOrNull("location", location);
     j.Field("text", EntryText(e)).EndObject();
     return j.Text();
 }
@@ -114,13 +114,16 @@ Result EventsCommand(const Args &args)
                 collected += text;
             if (args.Has("--exec")) {
                 const std::string time = TimeText(e.event.time);
-                const int code = RunWithEnvironment(
-                    args.Value("--exec"),
-                    {{"QVL_CHANGE", "event"}, {"QVL_SEVERITY", TypeWord(e.type)}, {"QVL_LOCATION", location},
-                     {"QVL_ID", IdText(e.event.device)}, {"QVL_CODE", std::to_string(e.event.code)},
-                     {"QVL_TEXT", EntryText(e)}, {"QVL_TIME", time}});
+                const int code = RunWithEnvironment(args.Value("--exec"), {{"QVL_CHANGE", "event"},
+                                                                           {"QVL_SEVERITY", TypeWord(e.type)},
+                                                                           {"QVL_LOCATION", location},
+                                                                           {"QVL_ID", IdText(e.event.device)},
+                                                                           {"QVL_CODE", std::to_string(e.event.code)},
+                                                                           {"QVL_TEXT", EntryText(e)},
+                                                                           {"QVL_TIME", time}});
                 if (code < 0)
-                    std::fprintf(stderr, "qvlctl: --exec: the command could not be started (error %lu)\n", GetLastError());
+                    std::fprintf(stderr, "qvlctl: --exec: the command could not be started (error %lu)\n",
+                                 GetLastError());
             }
             // An event that cannot be logged is still printed (the driver gave it up), and no
             // further event is taken: those stay with the driver instead of going unlogged.
@@ -172,7 +175,8 @@ Result LogCommand(const Args &args)
             text += EntryLine(e);
         ++count;
     }
-    r.Out = json ? "{\"version\":" + std::to_string(JsonSchemaVersion) + ",\"command\":\"log\",\"entries\":[" + text + "]}\n"
+    r.Out = json ? "{\"version\":" + std::to_string(JsonSchemaVersion) + ",\"command\":\"log\",\"entries\":[" + text +
+                       "]}\n"
                  : text;
     return r;
 }

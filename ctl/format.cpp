@@ -96,8 +96,13 @@ std::string ShowText(const ShowItem &item)
 std::string ShowJson(const ShowItem &item)
 {
     JsonWriter j;
-    j.BeginObject().Field("version", JsonSchemaVersion).Field("command", "show").Field("title", item.Title)
-        .Field("kind", item.Kind).FieldOrNull("id", item.Id).FieldOrNull("location", item.Location);
+    j.BeginObject()
+        .Field("version", JsonSchemaVersion)
+        .Field("command", "show")
+        .Field("title", item.Title)
+        .Field("kind", item.Kind)
+        .FieldOrNull("id", item.Id)
+        .FieldOrNull("location", item.Location);
     j.Key("properties").BeginArray();
     for (const auto &[label, value] : item.Rows)
         j.BeginObject().Field("label", label).Field("value", value).EndObject();
@@ -109,14 +114,16 @@ std::string ListText(const Snapshot &s)
 {
     std::string out;
     for (const ControllerView &c : s.Controllers) {
-        out += c.Info.Name + "  " + c.Info.Product + (c.Info.Manufacturer.empty() ? "" : " (" + c.Info.Manufacturer + ")") + "\n";
+        out += c.Info.Name + "  " + c.Info.Product +
+               (c.Info.Manufacturer.empty() ? "" : " (" + c.Info.Manufacturer + ")") + "\n";
         for (const ChannelView &h : c.Channels) {
             out += "  " + h.Info.Name + "\n";
             std::vector<Row> rows;
             for (int i : h.Disks) {
                 const DiskView &d = s.Disks[i];
-                rows.push_back({d.Location, IdText(d.Info.Id), OrDash(d.Info.ModelStr), d.Info.CapacityStr, d.Info.TypeStr,
-                                d.Info.StatusStr, d.Info.ArrayName.empty() ? "-" : "array " + d.Info.ArrayName});
+                rows.push_back({d.Location, IdText(d.Info.Id), OrDash(d.Info.ModelStr), d.Info.CapacityStr,
+                                d.Info.TypeStr, d.Info.StatusStr,
+                                d.Info.ArrayName.empty() ? "-" : "array " + d.Info.ArrayName});
             }
             out += Table(rows, "    ");
         }
@@ -140,7 +147,10 @@ std::string ListJson(const Snapshot &s)
             .Key("channels")
             .BeginArray();
         for (const ChannelView &h : c.Channels) {
-            j.BeginObject().Field("name", h.Info.Name).Field("io_port", h.Info.IoPortStr).Field("control_port", h.Info.ControlPortStr);
+            j.BeginObject()
+                .Field("name", h.Info.Name)
+                .Field("io_port", h.Info.IoPortStr)
+                .Field("control_port", h.Info.ControlPortStr);
             j.Key("devices").BeginArray();
             for (int i : h.Disks)
                 DiskJson(j, s.Disks[i]);
@@ -230,9 +240,10 @@ std::string CheckLine(const Snapshot &s, CheckState &state)
     state = !critical.empty() ? CheckCritical : !warning.empty() ? CheckWarning : CheckOk;
     const char *names[] = {"OK", "WARNING", "CRITICAL"};
     auto many = [](size_t n, const char *noun) { return std::to_string(n) + " " + noun + (n == 1 ? "" : "s"); };
-    const std::string counts =
-        many(s.Controllers.size(), "controller") + ", " + many(s.Disks.size(), "device") + ", " + many(s.Arrays.size(), "array");
-    std::string line = std::string("QVL ") + names[state] + " - " + (what.empty() ? counts + " optimal" : what + "; " + counts);
+    const std::string counts = many(s.Controllers.size(), "controller") + ", " + many(s.Disks.size(), "device") + ", " +
+                               many(s.Arrays.size(), "array");
+    std::string line =
+        std::string("QVL ") + names[state] + " - " + (what.empty() ? counts + " optimal" : what + "; " + counts);
     line += " | failed=" + std::to_string(failed) + ";;1;0; degraded=" + std::to_string(degraded) +
             ";;1;0; tasks=" + std::to_string(tasks) + ";1;;0; attention=" + std::to_string(attention) +
             ";1;;0; devices=" + std::to_string(s.Disks.size()) + ";;;0; arrays=" + std::to_string(s.Arrays.size()) +
@@ -331,7 +342,9 @@ std::string MetricsText(const Snapshot &s)
     e.Sample({}, 1);
     e.Family("qvl_controller_info", "A controller of the system, value 1; its texts as labels.");
     for (const ControllerView &c : s.Controllers)
-        e.Sample({{"controller", c.Info.Name}, {"product", c.Info.Product}, {"manufacturer", c.Info.Manufacturer},
+        e.Sample({{"controller", c.Info.Name},
+                  {"product", c.Info.Product},
+                  {"manufacturer", c.Info.Manufacturer},
                   {"chip", c.Info.ChipName}},
                  1);
     using Labels = std::vector<std::pair<const char *, std::string>>;

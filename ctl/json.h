@@ -40,7 +40,7 @@ public:
 private:
     void Separate();
     std::string out_;
-    bool first_ = true;   // no comma before the next value
+    bool first_ = true; // no comma before the next value
     bool afterKey_ = false;
 };
 

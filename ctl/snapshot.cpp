@@ -17,8 +17,7 @@ void Classify(ArrayView &a)
 {
     const uint32_t f = a.Info.StatusFlags;
     a.Failed = (f & (QVL_ARRAY_DISABLED | QVL_ARRAY_NOT_AVAILABLE)) != 0;
-    a.Degraded = !a.Failed && ((f & QVL_ARRAY_BROKEN) ||
-                               ((f & QVL_ARRAY_NEED_REBUILD) && !(f & QVL_ARRAY_REBUILDING)));
+    a.Degraded = !a.Failed && ((f & QVL_ARRAY_BROKEN) || ((f & QVL_ARRAY_NEED_REBUILD) && !(f & QVL_ARRAY_REBUILDING)));
     if (f & QVL_ARRAY_INITIALIZING)
         a.Task = "initializing";
     else if ((f & QVL_ARRAY_NEED_REBUILD) && (f & QVL_ARRAY_REBUILDING))

@@ -42,8 +42,9 @@ std::vector<Change> Diff(const Snapshot &before, const Snapshot &after)
     for (const DiskView &d : after.Disks) {
         const DiskView *old = before.FindDisk(d.Info.Id);
         if (!old)
-            out.push_back(DiskChange(d, "disk-appeared", d.Failed ? "critical" : "info",
-                                     "Disk appeared at " + d.Location + " (" + d.Info.ModelStr + ", " + d.Info.StatusStr + ")."));
+            out.push_back(
+                DiskChange(d, "disk-appeared", d.Failed ? "critical" : "info",
+                           "Disk appeared at " + d.Location + " (" + d.Info.ModelStr + ", " + d.Info.StatusStr + ")."));
         else if (d.Failed && !old->Failed)
             out.push_back(DiskChange(d, "disk-failed", "critical", "Disk at " + d.Location + " failed."));
         else if (!d.Failed && old->Failed)
@@ -62,8 +63,9 @@ std::vector<Change> Diff(const Snapshot &before, const Snapshot &after)
                                       "Array '" + ArrayLabel(a) + "' status: " + old->Info.StatusStr + " -> " +
                                           a.Info.StatusStr + "."));
         else if (!a.Task.empty() && old->Info.Progress != a.Info.Progress)
-            out.push_back(ArrayChange(a, "array-progress", ArraySeverity(a),
-                                      "Array '" + ArrayLabel(a) + "' " + a.Task + " " + ProgressText(a.Info.Progress) + "."));
+            out.push_back(
+                ArrayChange(a, "array-progress", ArraySeverity(a),
+                            "Array '" + ArrayLabel(a) + "' " + a.Task + " " + ProgressText(a.Info.Progress) + "."));
     }
     return out;
 }
@@ -102,9 +104,8 @@ std::string ChangeJson(const std::string &time, const Change &c)
 
 std::vector<std::pair<std::string, std::string>> ChangeEnvironment(const std::string &time, const Change &c)
 {
-    return {{"QVL_CHANGE", c.Kind}, {"QVL_SEVERITY", c.Severity}, {"QVL_LOCATION", c.Location},
-            {"QVL_ID", c.Id},       {"QVL_MODEL", c.Model},       {"QVL_STATUS", c.Status},
-            {"QVL_TEXT", c.Text},   {"QVL_TIME", time}};
+    return {{"QVL_CHANGE", c.Kind}, {"QVL_SEVERITY", c.Severity}, {"QVL_LOCATION", c.Location}, {"QVL_ID", c.Id},
+            {"QVL_MODEL", c.Model}, {"QVL_STATUS", c.Status},     {"QVL_TEXT", c.Text},         {"QVL_TIME", time}};
 }
 
 int RunWithEnvironment(const std::string &command, const std::vector<std::pair<std::string, std::string>> &vars)

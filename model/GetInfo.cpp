@@ -19,15 +19,14 @@ std::string PortText(uint32_t port) { return port == 0 ? "N/A" : HexText(port); 
 
 const char *BlockSizeText(uint8_t code)
 {
-    static const char *const sizes[] = {"2k", "4k", "8k", "16k", "32k", "64k",
+    static const char *const sizes[] = {"2k",   "4k",   "8k",   "16k",   "32k",  "64k",
                                         "128k", "256k", "512k", "1024k", "2048k"};
     return code >= 2 && code <= 12 ? sizes[code - 2] : "2048k";
 }
 
 const char *ChipName(int code)
 {
-    static const char *const chips[] = {"QC-2602", "QC-2604", "QC-3602",
-                                        "QC-3604", "QC-3608", "QC-4608"};
+    static const char *const chips[] = {"QC-2602", "QC-2604", "QC-3602", "QC-3604", "QC-3608", "QC-4608"};
     if (code >= 1 && code <= 6)
         return chips[code - 1];
     return code == 0x80 ? "THIRD PARTY" : nullptr;
@@ -35,7 +34,7 @@ const char *ChipName(int code)
 
 std::string TransferModeText(uint8_t mode)
 {
-    static const char *const fast[] = {"ATA/16", "ATA/25", "ATA/33",  "ATA/44",
+    static const char *const fast[] = {"ATA/16", "ATA/25",  "ATA/33",  "ATA/44",
                                        "ATA/66", "ATA/100", "ATA/133", "ATA/150"};
     // Appended, not prefixed: gcc 12 warns falsely (-Wrestrict) on an inlined prefix insert.
     if (mode <= 4)
@@ -57,8 +56,7 @@ bool ReadRecord(uint32_t handle, DeviceId id, DeviceInfo &rec, int kind)
 bool ReadAny(uint32_t handle, DeviceId id, DeviceInfo &rec)
 {
     std::memset(&rec, 0, sizeof rec);
-    return cs_qvl_get_device_info(handle, id, &rec) == 0 &&
-           (rec.kind == QVL_KIND_ARRAY || rec.kind == QVL_KIND_DISK);
+    return cs_qvl_get_device_info(handle, id, &rec) == 0 && (rec.kind == QVL_KIND_ARRAY || rec.kind == QVL_KIND_DISK);
 }
 
 } // namespace
@@ -72,10 +70,7 @@ std::string HexText(uint32_t value)
     return buf;
 }
 
-std::string FieldText(const char *field, size_t size)
-{
-    return std::string(field, qvl_field_length(field, size));
-}
+std::string FieldText(const char *field, size_t size) { return std::string(field, qvl_field_length(field, size)); }
 
 std::string Trimmed(const std::string &s)
 {
@@ -215,9 +210,15 @@ void LevelTexts(uint8_t blockSizeCode, bool overArrays, _Arrayinfo &info)
         info.TypeStr = "RAID 5";
         info.BlockSizeStr = BlockSizeText(blockSizeCode);
         break;
-    case QVL_JBOD: info.TypeStr = "JBOD"; break;
-    case RaidType15: info.TypeStr = "RAID 1.5"; break;
-    default: info.TypeStr = "Unknown"; break;
+    case QVL_JBOD:
+        info.TypeStr = "JBOD";
+        break;
+    case RaidType15:
+        info.TypeStr = "RAID 1.5";
+        break;
+    default:
+        info.TypeStr = "Unknown";
+        break;
     }
 }
 
@@ -298,18 +299,19 @@ void WalkArrayParents(uint32_t handle, DeviceId first, const ArrayVisitor &visit
 
 namespace {
 
-const char *PositionText(int position)
-{
-    return position == 0 ? "Master" : position == 1 ? "Slave" : "Unknown";
-}
+const char *PositionText(int position) { return position == 0 ? "Master" : position == 1 ? "Slave" : "Unknown"; }
 
 const char *DeviceTypeText(int type)
 {
     switch (type) {
-    case QVL_DEVTYPE_HDD: return "Hard Disk";
-    case QVL_DEVTYPE_CDROM: return "CD_ROM";
-    case QVL_DEVTYPE_TAPE: return "Tape";
-    default: return "Unknown";
+    case QVL_DEVTYPE_HDD:
+        return "Hard Disk";
+    case QVL_DEVTYPE_CDROM:
+        return "CD_ROM";
+    case QVL_DEVTYPE_TAPE:
+        return "Tape";
+    default:
+        return "Unknown";
     }
 }
 
@@ -381,8 +383,7 @@ bool ReadControllerTexts(uint32_t handle, int controller, _ControllerInfo &info)
     for (int j = 0; j < channels; ++j) {
         ChannelRecord ch;
         std::memset(&ch, 0, sizeof ch);
-        if (cs_qvl_get_channel_info(handle, static_cast<uint32_t>(controller),
-                                    static_cast<uint32_t>(j), &ch) == 0) {
+        if (cs_qvl_get_channel_info(handle, static_cast<uint32_t>(controller), static_cast<uint32_t>(j), &ch) == 0) {
             info.Channels[j].IoPortStr = PortText(ch.ioPort);
             info.Channels[j].ControlPortStr = PortText(ch.controlPort);
         }
@@ -397,8 +398,7 @@ bool ReadChannelTexts(uint32_t handle, int controller, int channel, _ChannelInfo
     info.DeviceCount = 0;
     ChannelRecord rec;
     std::memset(&rec, 0, sizeof rec);
-    if (cs_qvl_get_channel_info(handle, static_cast<uint32_t>(controller),
-                                static_cast<uint32_t>(channel), &rec) != 0)
+    if (cs_qvl_get_channel_info(handle, static_cast<uint32_t>(controller), static_cast<uint32_t>(channel), &rec) != 0)
         return false;
     info.Name = "Channel " + std::to_string(channel + 1);
     info.IoPortStr = PortText(rec.ioPort);

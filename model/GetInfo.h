@@ -20,8 +20,8 @@ enum : int {
 
 // RAID types of the console's own beside the driver's codes.
 enum : int {
-    RaidType10 = 8,  // RAID 0 over mirrors
-    RaidType01 = 9,  // RAID 1 over stripes
+    RaidType10 = 8, // RAID 0 over mirrors
+    RaidType01 = 9, // RAID 1 over stripes
     RaidType15 = 10,
 };
 

@@ -8,8 +8,8 @@ TDeviceBase::TDeviceBase(TRAIDSystem *system, uint32_t handle, uint32_t address)
 }
 
 TDeviceBase::TDeviceBase(const TDeviceBase &source)
-    : Reserved(source.Reserved), IsCopy(true), Handle(source.Handle), Id(source.Id),
-      Kind(source.Kind), Name(source.Name), Picture(qvl::CopyPicture(source.Picture.get()))
+    : Reserved(source.Reserved), IsCopy(true), Handle(source.Handle), Id(source.Id), Kind(source.Kind),
+      Name(source.Name), Picture(qvl::CopyPicture(source.Picture.get()))
 {
 }
 

@@ -35,7 +35,7 @@ public:
     int Kind = 0;
     std::string Name;
     TDeviceBase *Parent = nullptr; // not owned
-    qvl::Bitmap Picture; // 24 x 24; white is its transparent colour
+    qvl::Bitmap Picture;           // 24 x 24; white is its transparent colour
 
 protected:
     TDeviceBase(TRAIDSystem *system, uint32_t handle, uint32_t address);
@@ -49,8 +49,7 @@ protected:
 // from position 0, `count` of them in use.
 // Puts the child at the next position and makes the container its parent: that position, or -1
 // when the links are full or there is no child, and nothing changes.
-template <class T, size_t N>
-int AddChildLink(std::array<T *, N> &links, int &count, T *child, TDeviceBase *container)
+template <class T, size_t N> int AddChildLink(std::array<T *, N> &links, int &count, T *child, TDeviceBase *container)
 {
     if (!child || count >= static_cast<int>(N))
         return -1;
@@ -60,8 +59,7 @@ int AddChildLink(std::array<T *, N> &links, int &count, T *child, TDeviceBase *c
 }
 
 // The child at a position; none at and beyond the count.
-template <class T, size_t N>
-T *ChildLink(const std::array<T *, N> &links, int count, int index)
+template <class T, size_t N> T *ChildLink(const std::array<T *, N> &links, int count, int index)
 {
     return index >= 0 && index < count ? links[index] : nullptr;
 }

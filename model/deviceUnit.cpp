@@ -5,14 +5,9 @@
 
 #include "qvlclient.h"
 
-TDevice::TDevice(TRAIDSystem *system, uint32_t handle, DeviceId id) : TDeviceBase(system, handle, id)
-{
-    Refresh();
-}
+TDevice::TDevice(TRAIDSystem *system, uint32_t handle, DeviceId id) : TDeviceBase(system, handle, id) { Refresh(); }
 
-TDevice::TDevice(const TDevice &source) : TDeviceBase(source), Info(source.Info), InRack(source.InRack)
-{
-}
+TDevice::TDevice(const TDevice &source) : TDeviceBase(source), Info(source.Info), InRack(source.InRack) {}
 
 int TDevice::Refresh()
 {
@@ -29,10 +24,17 @@ int TDevice::Refresh()
         InRack = (Info.StatusFlags & QVL_DISK_IN_RACK) != 0;
         picture = InRack ? PictureRackDisk : PictureHardDisk;
         break;
-    case QVL_DEVTYPE_CDROM: picture = PictureCdRom; break;
-    case QVL_DEVTYPE_TAPE: picture = PictureTape; break;
-    case 0: picture = PictureUnknown; break;
-    default: break; // no picture for a type the console does not know
+    case QVL_DEVTYPE_CDROM:
+        picture = PictureCdRom;
+        break;
+    case QVL_DEVTYPE_TAPE:
+        picture = PictureTape;
+        break;
+    case 0:
+        picture = PictureUnknown;
+        break;
+    default:
+        break; // no picture for a type the console does not know
     }
     const TPictureComposer *pictures = Pictures();
     if (picture >= 0 && pictures)
@@ -55,9 +57,8 @@ namespace {
 constexpr int Points = 23;
 constexpr double X[Points] = {453, 416, 410, 394, 388, 369, 346, 340, 330, 320, 312, 304,
                               301, 299, 290, 285, 278, 276, 259, 243, 241, 238, 195};
-constexpr double Y[Points] = {30.8, 31.8, 32.8, 33.8, 35.0, 36.0, 37.0, 38.0,
-                              39.2, 40.0, 41.0, 42.0, 44.0, 45.1, 46.0, 47.1,
-                              48.1, 48.9, 49.9, 51.1, 52.4, 53.0, 54.1};
+constexpr double Y[Points] = {30.8, 31.8, 32.8, 33.8, 35.0, 36.0, 37.0, 38.0, 39.2, 40.0, 41.0, 42.0,
+                              44.0, 45.1, 46.0, 47.1, 48.1, 48.9, 49.9, 51.1, 52.4, 53.0, 54.1};
 
 double Newton(double r)
 {

@@ -6,8 +6,7 @@
 #include <memory>
 #include <vector>
 
-template <class T>
-class TObjectTable {
+template <class T> class TObjectTable {
 public:
     TObjectTable() = default;
     explicit TObjectTable(int capacity) : items_(capacity > 0 ? capacity : 0) {}
@@ -20,10 +19,7 @@ public:
     int Count() const { return count_; }
     bool Full() const { return count_ >= Capacity(); }
     // The object at a position, or none at and beyond the count.
-    T *operator[](int index) const
-    {
-        return index >= 0 && index < count_ ? items_[index].get() : nullptr;
-    }
+    T *operator[](int index) const { return index >= 0 && index < count_ ? items_[index].get() : nullptr; }
     // Takes the object at the next position; a full table refuses it (and it is destroyed).
     T *Add(std::unique_ptr<T> object)
     {

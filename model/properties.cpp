@@ -6,27 +6,83 @@
 
 const char *const PropertyLabels[PropertyCount] = {
     // physical device
-    "Type", "Location", "Manufacturer", "Model", "Revision", "Capacity", "Status", "S.M.A.R.T",
-    "Transfer Mode", "Array Name", "Temperature", "Fan Status", "Beeper", "Name",
+    "Type",
+    "Location",
+    "Manufacturer",
+    "Model",
+    "Revision",
+    "Capacity",
+    "Status",
+    "S.M.A.R.T",
+    "Transfer Mode",
+    "Array Name",
+    "Temperature",
+    "Fan Status",
+    "Beeper",
+    "Name",
     // controller
-    "Product", "Available Cache", "Bus Type", "Bus Number", "Name", "Interrupt Level", "Manufacturer",
+    "Product",
+    "Available Cache",
+    "Bus Type",
+    "Bus Number",
+    "Name",
+    "Interrupt Level",
+    "Manufacturer",
     // channel
-    "Max Device", "IO Port", "Control Port", "Name",
+    "Max Device",
+    "IO Port",
+    "Control Port",
+    "Name",
     // array
-    "Name", "Type", "Capacity", "Status", "Progress", "Block Size", "Create Time", "Create Manager", "Caching",
+    "Name",
+    "Type",
+    "Capacity",
+    "Status",
+    "Progress",
+    "Block Size",
+    "Create Time",
+    "Create Manager",
+    "Caching",
     // system
-    "Name", "Status", "Description", "System OS", "GUI Version",
+    "Name",
+    "Status",
+    "Description",
+    "System OS",
+    "GUI Version",
 };
 
 namespace {
 
 // Indexes into PropertyLabels, by panel.
 enum : int {
-    PType = 0, PLocation, PManufacturer, PModel, PRevision, PCapacity, PStatus, PSmart, PTransferMode,
-    PArrayName, PTemperature, PFanStatus,
-    CProduct = 14, CAvailableCache, CBusType, CBusNumber, CName, CInterruptLevel, CManufacturer,
-    HMaxDevice = 21, HIoPort, HControlPort, HName,
-    SName = 34, SStatus, SDescription, SSystemOs, SGuiVersion,
+    PType = 0,
+    PLocation,
+    PManufacturer,
+    PModel,
+    PRevision,
+    PCapacity,
+    PStatus,
+    PSmart,
+    PTransferMode,
+    PArrayName,
+    PTemperature,
+    PFanStatus,
+    CProduct = 14,
+    CAvailableCache,
+    CBusType,
+    CBusNumber,
+    CName,
+    CInterruptLevel,
+    CManufacturer,
+    HMaxDevice = 21,
+    HIoPort,
+    HControlPort,
+    HName,
+    SName = 34,
+    SStatus,
+    SDescription,
+    SSystemOs,
+    SGuiVersion,
 };
 
 const char *const NotAvailable = "N/A";
@@ -103,10 +159,17 @@ Properties ObjectProperties(const TDeviceBase &object)
 {
     Properties p;
     switch (object.Kind) {
-    case KindDevice: DeviceRows(static_cast<const TDevice &>(object), p); break;
-    case KindChannel: ChannelRows(static_cast<const TChannel &>(object), p); break;
-    case KindController: ControllerRows(static_cast<const TController &>(object), p); break;
-    default: break;
+    case KindDevice:
+        DeviceRows(static_cast<const TDevice &>(object), p);
+        break;
+    case KindChannel:
+        ChannelRows(static_cast<const TChannel &>(object), p);
+        break;
+    case KindController:
+        ControllerRows(static_cast<const TController &>(object), p);
+        break;
+    default:
+        break;
     }
     return p;
 }

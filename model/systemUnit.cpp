@@ -15,13 +15,11 @@ namespace {
 constexpr int ChannelsPerController = 8;
 constexpr int DefaultMaxControllers = 4;
 
-const char *const CannotRemoveOne =
-    "One device can't be removed from the system. It is possible in use.";
+const char *const CannotRemoveOne = "One device can't be removed from the system. It is possible in use.";
 
 } // namespace
 
-TRAIDSystem::TRAIDSystem(uint32_t handle, const TPictureComposer *pictures)
-    : Handle(handle), Pictures(pictures)
+TRAIDSystem::TRAIDSystem(uint32_t handle, const TPictureComposer *pictures) : Handle(handle), Pictures(pictures)
 {
     if (Pictures)
         SystemBitmap = Pictures->SystemPicture();
@@ -152,9 +150,9 @@ bool TRAIDSystem::Unplug(DeviceId id)
     auto refuse = [&](int32_t r) {
         // r counts from 1 into the list; the list has one entry.
         const TDevice *device = r == 1 ? FindDevice(list[0]) : nullptr;
-        ResultMessage = device ? "Device '" + device->Name +
-                                     "' can't be removed from the system. It is possible in use."
-                               : CannotRemoveOne;
+        ResultMessage = device
+                            ? "Device '" + device->Name + "' can't be removed from the system. It is possible in use."
+                            : CannotRemoveOne;
         return false;
     };
     if (int32_t r = cs_qvl_query_remove(Handle, 1, list); r != 0)

@@ -52,7 +52,8 @@ SimDisk readDisk(Words &w, SimState &s, bool plugged)
     const Word *idWord = w.find("id");
     if (idWord) {
         d.id = deviceId(*idWord);
-        if (idTaken(s, d.id)) fail("duplicate id " + hex(d.id));
+        if (idTaken(s, d.id))
+            fail("duplicate id " + hex(d.id));
     } else if (!plugged) {
         fail("disk needs id=");
     }
@@ -60,12 +61,12 @@ SimDisk readDisk(Words &w, SimState &s, bool plugged)
     d.channel = static_cast<uint8_t>(Words::number(w.need("channel"), 255));
     d.position = static_cast<uint8_t>(Words::number(w.need("position"), 1));
     if (d.controller >= s.controllerCount)
-        fail("controller " + std::to_string(d.controller) + " out of range (" +
-             std::to_string(s.controllerCount) + " controllers)");
+        fail("controller " + std::to_string(d.controller) + " out of range (" + std::to_string(s.controllerCount) +
+             " controllers)");
     const SimController &c = s.controllers[d.controller];
     if (d.channel >= c.channelCount)
-        fail("channel " + std::to_string(d.channel) + " out of range for controller " +
-             std::to_string(d.controller) + " (" + std::to_string(c.channelCount) + " channels)");
+        fail("channel " + std::to_string(d.channel) + " out of range for controller " + std::to_string(d.controller) +
+             " (" + std::to_string(c.channelCount) + " channels)");
     for (uint32_t i = 0; i < s.diskCount; ++i) {
         const SimDisk &o = s.disks[i];
         if (o.controller == d.controller && o.channel == d.channel && o.position == d.position)
@@ -73,31 +74,44 @@ SimDisk readDisk(Words &w, SimState &s, bool plugged)
                  std::to_string(d.position) + " taken by " + hex(o.id));
     }
     if (const Word *t = w.find("type")) {
-        if (t->value == "hdd") d.deviceType = QVL_DEVTYPE_HDD;
-        else if (t->value == "cdrom") d.deviceType = QVL_DEVTYPE_CDROM;
-        else if (t->value == "tape") d.deviceType = QVL_DEVTYPE_TAPE;
-        else d.deviceType = static_cast<uint8_t>(Words::number(*t, 255));
+        if (t->value == "hdd")
+            d.deviceType = QVL_DEVTYPE_HDD;
+        else if (t->value == "cdrom")
+            d.deviceType = QVL_DEVTYPE_CDROM;
+        else if (t->value == "tape")
+            d.deviceType = QVL_DEVTYPE_TAPE;
+        else
+            d.deviceType = static_cast<uint8_t>(Words::number(*t, 255));
     } else {
         d.deviceType = QVL_DEVTYPE_HDD;
     }
     d.capacity = optNumber(w, "capacity", 0xFFFFFFFFu, 0);
     d.transferMode = static_cast<uint8_t>(optNumber(w, "mode", 255, 0));
     std::memset(d.model, ' ', sizeof d.model);
-    if (const Word *m = w.find("model")) Words::text(*m, d.model, sizeof d.model, sizeof d.model, ' ');
-    else if (plugged) std::memcpy(d.model, kPluggedModel, sizeof kPluggedModel - 1); // a real disk names itself
-    if (const Word *r = w.find("revision")) Words::text(*r, d.revision, sizeof d.revision, sizeof d.revision);
+    if (const Word *m = w.find("model"))
+        Words::text(*m, d.model, sizeof d.model, sizeof d.model, ' ');
+    else if (plugged)
+        std::memcpy(d.model, kPluggedModel, sizeof kPluggedModel - 1); // a real disk names itself
+    if (const Word *r = w.find("revision"))
+        Words::text(*r, d.revision, sizeof d.revision, sizeof d.revision);
     d.status = optNumber(w, "status", 0xFFFFFFFFu, 0);
-    if (flag(w, "bootable")) d.status |= QVL_DISK_BOOTABLE;
-    if (flag(w, "rack")) d.status |= QVL_DISK_IN_RACK;
-    if (flag(w, "spare")) d.status |= QVL_DISK_SPARE;
-    if (flag(w, "disabled")) d.status |= QVL_DISK_DISABLED;
+    if (flag(w, "bootable"))
+        d.status |= QVL_DISK_BOOTABLE;
+    if (flag(w, "rack"))
+        d.status |= QVL_DISK_IN_RACK;
+    if (flag(w, "spare"))
+        d.status |= QVL_DISK_SPARE;
+    if (flag(w, "disabled"))
+        d.status |= QVL_DISK_DISABLED;
     d.busy = flag(w, "busy");
     d.pending = flag(w, "pending") || plugged;
     optParent(w, d);
     optFail(w, d);
     w.checkAllUsed();
-    if (s.diskCount >= kMaxDisks) fail("too many disks");
-    if (!idWord) d.id = freshId(s);
+    if (s.diskCount >= kMaxDisks)
+        fail("too many disks");
+    if (!idWord)
+        d.id = freshId(s);
     return d;
 }
 
@@ -116,15 +130,23 @@ public:
         std::string item;
         std::vector<Word> list;
         tokenize(text, item, list);
-        if (item.empty()) return;
+        if (item.empty())
+            return;
         Words w(item, std::move(list));
-        if (plugMode_ && item != "disk") fail("only disk words can be plugged");
-        if (item == "capabilities") capabilities(w);
-        else if (item == "controller") controller(w);
-        else if (item == "channel") channel(w);
-        else if (item == "disk") disk(w);
-        else if (item == "array") array(w, lineNo);
-        else fail("unknown item '" + item + "'");
+        if (plugMode_ && item != "disk")
+            fail("only disk words can be plugged");
+        if (item == "capabilities")
+            capabilities(w);
+        else if (item == "controller")
+            controller(w);
+        else if (item == "channel")
+            channel(w);
+        else if (item == "disk")
+            disk(w);
+        else if (item == "array")
+            array(w, lineNo);
+        else
+            fail("unknown item '" + item + "'");
     }
 
     // Checks and completes what may refer forward: array members and capacities.
@@ -135,7 +157,8 @@ public:
             const SimArray &arr = s_.arrays[a.index];
             for (uint32_t m = 0; m < arr.memberCount; ++m) {
                 DeviceId id = arr.members[m];
-                if (!idTaken(s_, id)) fail("member " + hex(id) + " not found");
+                if (!idTaken(s_, id))
+                    fail("member " + hex(id) + " not found");
                 for (const ArrayLine &b : arrays_) {
                     const SimArray &other = s_.arrays[b.index];
                     for (uint32_t k = 0; k < other.memberCount; ++k) {
@@ -159,39 +182,50 @@ public:
 private:
     uint64_t capacityOf(DeviceId id, int depth)
     {
-        if (SimDisk *d = findDisk(s_, id)) return d->capacity;
+        if (SimDisk *d = findDisk(s_, id))
+            return d->capacity;
         SimArray *a = findArray(s_, id);
-        if (!a) return 0;
+        if (!a)
+            return 0;
         for (const ArrayLine &l : arrays_)
-            if (&s_.arrays[l.index] == a && l.capacityGiven) return a->capacity;
+            if (&s_.arrays[l.index] == a && l.capacityGiven)
+                return a->capacity;
         return computedCapacity(*a, depth + 1);
     }
 
     // Member loops are legal, so the depth is bounded.
     uint64_t computedCapacity(const SimArray &a, int depth)
     {
-        if (depth > 16 || a.memberCount == 0) return 0;
+        if (depth > 16 || a.memberCount == 0)
+            return 0;
         uint64_t sum = 0, least = UINT64_MAX;
         for (uint32_t m = 0; m < a.memberCount; ++m) {
             uint64_t c = capacityOf(a.members[m], depth);
             sum += c;
-            if (c < least) least = c;
+            if (c < least)
+                least = c;
         }
         uint64_t n = a.memberCount;
         switch (a.raidType) {
-        case QVL_RAID0: return least * n;
-        case QVL_RAID1: return least;
-        case QVL_RAID5: return n > 1 ? least * (n - 1) : least;
-        default: return sum;
+        case QVL_RAID0:
+            return least * n;
+        case QVL_RAID1:
+            return least;
+        case QVL_RAID5:
+            return n > 1 ? least * (n - 1) : least;
+        default:
+            return sum;
         }
     }
 
     void capabilities(Words &w)
     {
-        if (capsSeen_) fail("capabilities given twice");
+        if (capsSeen_)
+            fail("capabilities given twice");
         capsSeen_ = true;
         DriverCapabilities &c = s_.caps;
-        if (const Word *v = w.find("version")) s_.version = Words::signedNumber(*v);
+        if (const Word *v = w.find("version"))
+            s_.version = Words::signedNumber(*v);
         c.maxControllers = static_cast<uint8_t>(optNumber(w, "max_controllers", 255, c.maxControllers));
         c.features = static_cast<uint8_t>(optNumber(w, "features", 255, c.features));
         c.flagA = static_cast<uint8_t>(optNumber(w, "flag_a", 255, c.flagA));
@@ -202,13 +236,15 @@ private:
         if (const Word *t = w.find("types")) {
             auto v = Words::list(*t, kMaxTypes, 255, "types");
             std::memset(c.typeCodes, 0, sizeof c.typeCodes);
-            for (size_t i = 0; i < v.size(); ++i) c.typeCodes[i] = static_cast<uint8_t>(v[i]);
+            for (size_t i = 0; i < v.size(); ++i)
+                c.typeCodes[i] = static_cast<uint8_t>(v[i]);
             s_.typeCount = static_cast<uint32_t>(v.size());
         }
         if (const Word *l = w.find("limits")) {
             auto v = Words::list(*l, kMaxTypes, 255, "limits");
             std::memset(c.typeLimits, 0, sizeof c.typeLimits);
-            for (size_t i = 0; i < v.size(); ++i) c.typeLimits[i] = static_cast<uint8_t>(v[i]);
+            for (size_t i = 0; i < v.size(); ++i)
+                c.typeLimits[i] = static_cast<uint8_t>(v[i]);
             s_.limitCount = static_cast<uint32_t>(v.size());
         }
         w.checkAllUsed();
@@ -220,7 +256,8 @@ private:
         c.chipCode = static_cast<uint8_t>(Words::number(w.need("chip"), 255));
         c.irq = static_cast<uint8_t>(Words::number(w.need("irq"), 255));
         c.channelCount = static_cast<uint8_t>(Words::number(w.need("channels"), kMaxChannels));
-        if (const Word *p = w.find("product")) Words::text(*p, c.product, sizeof c.product, sizeof c.product - 1);
+        if (const Word *p = w.find("product"))
+            Words::text(*p, c.product, sizeof c.product, sizeof c.product - 1);
         if (const Word *m = w.find("manufacturer"))
             Words::text(*m, c.manufacturer, sizeof c.manufacturer, sizeof c.manufacturer - 1);
         optFail(w, c);
@@ -242,7 +279,8 @@ private:
             fail("channel " + std::to_string(hi) + " out of range for controller " + std::to_string(ci) + " (" +
                  std::to_string(c.channelCount) + " channels)");
         SimChannel &h = c.channels[hi];
-        if (h.described) fail("channel " + std::to_string(ci) + "/" + std::to_string(hi) + " given twice");
+        if (h.described)
+            fail("channel " + std::to_string(ci) + "/" + std::to_string(hi) + " given twice");
         h.ioPort = optNumber(w, "io", 0xFFFFFFFFu, 0);
         h.controlPort = optNumber(w, "control", 0xFFFFFFFFu, 0);
         optFail(w, h);
@@ -261,23 +299,32 @@ private:
     {
         SimArray a{};
         a.id = deviceId(w.need("id"));
-        if (idTaken(s_, a.id)) fail("duplicate id " + hex(a.id));
-        if (const Word *n = w.find("name")) Words::text(*n, a.name, sizeof a.name, sizeof a.name);
-        if (const Word *t = w.find("text")) Words::text(*t, a.text, sizeof a.text, sizeof a.text - 1);
+        if (idTaken(s_, a.id))
+            fail("duplicate id " + hex(a.id));
+        if (const Word *n = w.find("name"))
+            Words::text(*n, a.name, sizeof a.name, sizeof a.name);
+        if (const Word *t = w.find("text"))
+            Words::text(*t, a.text, sizeof a.text, sizeof a.text - 1);
         a.status = optNumber(w, "status", 0xFFFFFFFFu, 0);
         const Word *level = w.find("level");
         const Word *code = w.find("raid_code");
-        if (level && code) fail("level= and raid_code= together");
+        if (level && code)
+            fail("level= and raid_code= together");
         if (level) {
             const std::string &v = level->value;
-            if (v == "0") a.raidType = QVL_RAID0;
-            else if (v == "1") a.raidType = QVL_RAID1;
+            if (v == "0")
+                a.raidType = QVL_RAID0;
+            else if (v == "1")
+                a.raidType = QVL_RAID1;
             else if (v == "1.5") {
                 a.raidType = QVL_RAID1;
                 a.status |= QVL_ARRAY_RAID15;
-            } else if (v == "5") a.raidType = QVL_RAID5;
-            else if (v == "jbod") a.raidType = QVL_JBOD;
-            else fail("unknown level '" + v + "'");
+            } else if (v == "5")
+                a.raidType = QVL_RAID5;
+            else if (v == "jbod")
+                a.raidType = QVL_JBOD;
+            else
+                fail("unknown level '" + v + "'");
         } else if (code) {
             a.raidType = static_cast<uint8_t>(Words::number(*code, 255));
         } else {
@@ -286,16 +333,19 @@ private:
         a.blockSizeCode = static_cast<uint8_t>(optNumber(w, "block", 255, 0));
         if (const Word *m = w.find("members")) {
             auto v = Words::list(*m, QVL_MAX_MEMBERS, 0xFFFFFFFFu, "members");
-            for (size_t i = 0; i < v.size(); ++i) a.members[i] = v[i];
+            for (size_t i = 0; i < v.size(); ++i)
+                a.members[i] = v[i];
             a.memberCount = static_cast<uint8_t>(v.size());
         }
         a.progress = optNumber(w, "progress", 0xFFFFFFFFu, 0);
         const Word *cap = w.find("capacity");
-        if (cap) a.capacity = Words::number(*cap, 0xFFFFFFFFu);
+        if (cap)
+            a.capacity = Words::number(*cap, 0xFFFFFFFFu);
         optParent(w, a);
         optFail(w, a);
         w.checkAllUsed();
-        if (s_.arrayCount >= kMaxArrays) fail("too many arrays (max " + std::to_string(kMaxArrays) + ")");
+        if (s_.arrayCount >= kMaxArrays)
+            fail("too many arrays (max " + std::to_string(kMaxArrays) + ")");
         arrays_.push_back({s_.arrayCount, lineNo, cap != nullptr});
         s_.arrays[s_.arrayCount++] = a;
     }
@@ -306,7 +356,7 @@ private:
     std::vector<ArrayLine> arrays_;
 };
 
-}  // namespace
+} // namespace
 
 bool parseScenario(std::string_view text, const char *source, SimState &out, std::string &error)
 {
@@ -317,7 +367,8 @@ bool parseScenario(std::string_view text, const char *source, SimState &out, std
         size_t start = 0;
         while (start <= text.size()) {
             size_t end = text.find('\n', start);
-            if (end == std::string_view::npos) end = text.size();
+            if (end == std::string_view::npos)
+                end = text.size();
             ++lineNo;
             parser.line(text.substr(start, end - start), lineNo);
             start = end + 1;
@@ -348,4 +399,4 @@ bool plugDisk(std::string_view words, SimState &s, DeviceId &id, std::string &er
     return true;
 }
 
-}  // namespace qvlsim
+} // namespace qvlsim

@@ -22,4 +22,4 @@ std::string printScenario(const SimState &s);
 // The built-in demo system.
 extern const char kDemoScenario[];
 
-}  // namespace qvlsim
+} // namespace qvlsim

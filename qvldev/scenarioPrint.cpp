@@ -15,7 +15,8 @@ using scenario::hex;
 void appendText(std::string &out, const char *key, const char *field, size_t size, char pad)
 {
     size_t n = size;
-    while (n > 0 && field[n - 1] == pad) --n;
+    while (n > 0 && field[n - 1] == pad)
+        --n;
     out += ' ';
     out += key;
     out += "=\"";
@@ -45,19 +46,22 @@ void appendNumber(std::string &out, const char *key, uint32_t v, bool asHex = fa
 
 void appendList(std::string &out, const char *key, const uint8_t *v, uint32_t n, bool asHex)
 {
-    if (n == 0) return;
+    if (n == 0)
+        return;
     out += ' ';
     out += key;
     out += '=';
     for (uint32_t i = 0; i < n; ++i) {
-        if (i) out += ',';
+        if (i)
+            out += ',';
         out += asHex ? hex(v[i]) : std::to_string(v[i]);
     }
 }
 
 void appendFail(std::string &out, uint8_t hasFail, int32_t code)
 {
-    if (hasFail) out += " fail=" + std::to_string(code);
+    if (hasFail)
+        out += " fail=" + std::to_string(code);
 }
 
 void printCapabilities(std::string &out, const SimState &s)
@@ -107,24 +111,40 @@ void printDisk(std::string &out, const SimDisk &d)
     appendNumber(out, "channel", d.channel);
     appendNumber(out, "position", d.position);
     switch (d.deviceType) {
-    case QVL_DEVTYPE_HDD: out += " type=hdd"; break;
-    case QVL_DEVTYPE_CDROM: out += " type=cdrom"; break;
-    case QVL_DEVTYPE_TAPE: out += " type=tape"; break;
-    default: appendNumber(out, "type", d.deviceType); break;
+    case QVL_DEVTYPE_HDD:
+        out += " type=hdd";
+        break;
+    case QVL_DEVTYPE_CDROM:
+        out += " type=cdrom";
+        break;
+    case QVL_DEVTYPE_TAPE:
+        out += " type=tape";
+        break;
+    default:
+        appendNumber(out, "type", d.deviceType);
+        break;
     }
     appendNumber(out, "capacity", d.capacity);
     appendNumber(out, "mode", d.transferMode);
     appendText(out, "model", d.model, sizeof d.model, ' ');
     appendText(out, "revision", d.revision, sizeof d.revision, '\0');
     const uint32_t named = QVL_DISK_BOOTABLE | QVL_DISK_IN_RACK | QVL_DISK_SPARE | QVL_DISK_DISABLED;
-    if (d.status & ~named) appendNumber(out, "status", d.status & ~named, true);
-    if (d.status & QVL_DISK_BOOTABLE) out += " bootable=1";
-    if (d.status & QVL_DISK_IN_RACK) out += " rack=1";
-    if (d.status & QVL_DISK_SPARE) out += " spare=1";
-    if (d.status & QVL_DISK_DISABLED) out += " disabled=1";
-    if (d.busy) out += " busy=1";
-    if (d.pending) out += " pending=1";
-    if (d.parentSet) appendNumber(out, "parent", d.parent, true);
+    if (d.status & ~named)
+        appendNumber(out, "status", d.status & ~named, true);
+    if (d.status & QVL_DISK_BOOTABLE)
+        out += " bootable=1";
+    if (d.status & QVL_DISK_IN_RACK)
+        out += " rack=1";
+    if (d.status & QVL_DISK_SPARE)
+        out += " spare=1";
+    if (d.status & QVL_DISK_DISABLED)
+        out += " disabled=1";
+    if (d.busy)
+        out += " busy=1";
+    if (d.pending)
+        out += " pending=1";
+    if (d.parentSet)
+        appendNumber(out, "parent", d.parent, true);
     appendFail(out, d.hasFail, d.fail);
     out += '\n';
 }
@@ -136,7 +156,9 @@ void printArray(std::string &out, const SimArray &a)
     appendText(out, "name", a.name, sizeof a.name, '\0');
     uint32_t status = a.status;
     switch (a.raidType) {
-    case QVL_RAID0: out += " level=0"; break;
+    case QVL_RAID0:
+        out += " level=0";
+        break;
     case QVL_RAID1:
         if (status & QVL_ARRAY_RAID15) {
             out += " level=1.5";
@@ -145,45 +167,60 @@ void printArray(std::string &out, const SimArray &a)
             out += " level=1";
         }
         break;
-    case QVL_RAID5: out += " level=5"; break;
-    case QVL_JBOD: out += " level=jbod"; break;
-    default: appendNumber(out, "raid_code", a.raidType); break;
+    case QVL_RAID5:
+        out += " level=5";
+        break;
+    case QVL_JBOD:
+        out += " level=jbod";
+        break;
+    default:
+        appendNumber(out, "raid_code", a.raidType);
+        break;
     }
     appendNumber(out, "block", a.blockSizeCode);
-    if (status) appendNumber(out, "status", status, true);
+    if (status)
+        appendNumber(out, "status", status, true);
     if (a.memberCount) {
         out += " members=";
         for (uint32_t m = 0; m < a.memberCount; ++m) {
-            if (m) out += ',';
+            if (m)
+                out += ',';
             out += hex(a.members[m]);
         }
     }
     appendNumber(out, "progress", a.progress);
     bool hasText = false;
-    for (char ch : a.text) hasText = hasText || ch != '\0';
-    if (hasText) appendText(out, "text", a.text, sizeof a.text, '\0');
+    for (char ch : a.text)
+        hasText = hasText || ch != '\0';
+    if (hasText)
+        appendText(out, "text", a.text, sizeof a.text, '\0');
     appendNumber(out, "capacity", a.capacity);
-    if (a.parentSet) appendNumber(out, "parent", a.parent, true);
+    if (a.parentSet)
+        appendNumber(out, "parent", a.parent, true);
     appendFail(out, a.hasFail, a.fail);
     out += '\n';
 }
 
-}  // namespace
+} // namespace
 
 std::string printScenario(const SimState &s)
 {
     std::string out = "# Quorvel simulated RAID system\n";
-    if (s.recovered[0] != '\0') out += "# " + std::string(s.recovered, strnlen(s.recovered, sizeof s.recovered)) + "\n";
+    if (s.recovered[0] != '\0')
+        out += "# " + std::string(s.recovered, strnlen(s.recovered, sizeof s.recovered)) + "\n";
     printCapabilities(out, s);
     for (uint32_t i = 0; i < s.controllerCount; ++i) {
         const SimController &k = s.controllers[i];
         printController(out, k);
         for (uint32_t h = 0; h < k.channelCount; ++h)
-            if (k.channels[h].described) printChannel(out, i, h, k.channels[h]);
+            if (k.channels[h].described)
+                printChannel(out, i, h, k.channels[h]);
     }
-    for (uint32_t i = 0; i < s.diskCount; ++i) printDisk(out, s.disks[i]);
-    for (uint32_t i = 0; i < s.arrayCount; ++i) printArray(out, s.arrays[i]);
+    for (uint32_t i = 0; i < s.diskCount; ++i)
+        printDisk(out, s.disks[i]);
+    for (uint32_t i = 0; i < s.arrayCount; ++i)
+        printArray(out, s.arrays[i]);
     return out;
 }
 
-}  // namespace qvlsim
+} // namespace qvlsim

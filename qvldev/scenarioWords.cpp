@@ -9,13 +9,16 @@ bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 std::string hex(uint32_t v)
 {
@@ -30,19 +33,27 @@ void tokenize(std::string_view line, std::string &item, std::vector<Word> &words
     size_t i = 0;
     const size_t n = line.size();
     auto skipBlanks = [&] {
-        while (i < n && blank(line[i])) ++i;
+        while (i < n && blank(line[i]))
+            ++i;
     };
     skipBlanks();
-    if (i == n || line[i] == '#') return;
-    while (i < n && !blank(line[i]) && line[i] != '#') item += line[i++];
-    if (item.find_first_of("=\"") != std::string::npos) fail("expected an item name, got '" + item + "'");
+    if (i == n || line[i] == '#')
+        return;
+    while (i < n && !blank(line[i]) && line[i] != '#')
+        item += line[i++];
+    if (item.find_first_of("=\"") != std::string::npos)
+        fail("expected an item name, got '" + item + "'");
     for (;;) {
         skipBlanks();
-        if (i == n || line[i] == '#') return;
+        if (i == n || line[i] == '#')
+            return;
         Word w;
-        while (i < n && !blank(line[i]) && line[i] != '=' && line[i] != '#') w.key += line[i++];
-        if (i == n || line[i] != '=') fail("expected key=value, got '" + w.key + "'");
-        if (w.key.empty()) fail("word without a name");
+        while (i < n && !blank(line[i]) && line[i] != '=' && line[i] != '#')
+            w.key += line[i++];
+        if (i == n || line[i] != '=')
+            fail("expected key=value, got '" + w.key + "'");
+        if (w.key.empty())
+            fail("word without a name");
         ++i;
         if (i < n && line[i] == '"') {
             ++i;
@@ -57,7 +68,8 @@ void tokenize(std::string_view line, std::string &item, std::vector<Word> &words
                     w.value += c;
                     continue;
                 }
-                if (i == n) break;
+                if (i == n)
+                    break;
                 char e = line[i++];
                 if (e == '"' || e == '\\') {
                     w.value += e;
@@ -68,17 +80,22 @@ void tokenize(std::string_view line, std::string &item, std::vector<Word> &words
                     fail("bad escape in " + w.key + "=");
                 }
             }
-            if (!closed) fail("unterminated string in " + w.key + "=");
-            if (i < n && !blank(line[i]) && line[i] != '#') fail("blank expected after the string of " + w.key + "=");
+            if (!closed)
+                fail("unterminated string in " + w.key + "=");
+            if (i < n && !blank(line[i]) && line[i] != '#')
+                fail("blank expected after the string of " + w.key + "=");
         } else {
             while (i < n && !blank(line[i]) && line[i] != '#') {
-                if (line[i] == '"') fail("stray quote in " + w.key + "=");
+                if (line[i] == '"')
+                    fail("stray quote in " + w.key + "=");
                 w.value += line[i++];
             }
-            if (w.value.empty()) fail("no value for " + w.key + "=");
+            if (w.value.empty())
+                fail("no value for " + w.key + "=");
         }
         for (const Word &other : words)
-            if (other.key == w.key) fail(w.key + "= given twice");
+            if (other.key == w.key)
+                fail(w.key + "= given twice");
         words.push_back(std::move(w));
     }
 }
@@ -91,13 +108,16 @@ bool parseNumber(const std::string &text, uint64_t &v)
         base = 16;
         i = 2;
     }
-    if (i == text.size()) return false;
+    if (i == text.size())
+        return false;
     v = 0;
     for (; i < text.size(); ++i) {
         int d = hexDigit(text[i]);
-        if (d < 0 || d >= base) return false;
+        if (d < 0 || d >= base)
+            return false;
         v = v * base + d;
-        if (v > 0xFFFFFFFFull) return false;
+        if (v > 0xFFFFFFFFull)
+            return false;
     }
     return true;
 }
@@ -113,8 +133,9 @@ bool flag(Words &w, const char *key) { return optNumber(w, key, 1, 0) != 0; }
 DeviceId deviceId(const Word &w)
 {
     DeviceId id = Words::number(w, 0xFFFFFFFFu);
-    if (!qvl_valid_id(id)) fail(w.key + "=" + w.value + " is no device identifier");
+    if (!qvl_valid_id(id))
+        fail(w.key + "=" + w.value + " is no device identifier");
     return id;
 }
 
-}  // namespace qvlsim::scenario
+} // namespace qvlsim::scenario

@@ -50,26 +50,31 @@ public:
     bool has(const char *key) const
     {
         for (const Word &w : words_)
-            if (w.key == key) return true;
+            if (w.key == key)
+                return true;
         return false;
     }
     const Word &need(const char *key)
     {
         const Word *w = find(key);
-        if (!w) fail(item_ + " needs " + key + "=");
+        if (!w)
+            fail(item_ + " needs " + key + "=");
         return *w;
     }
     void checkAllUsed() const
     {
         for (const Word &w : words_)
-            if (!w.used) fail("unknown word '" + w.key + "' for " + item_);
+            if (!w.used)
+                fail("unknown word '" + w.key + "' for " + item_);
     }
 
     static uint32_t number(const Word &w, uint32_t max)
     {
         uint64_t v;
-        if (!parseNumber(w.value, v)) fail("bad number '" + w.value + "' for " + w.key + "=");
-        if (v > max) fail(w.key + "=" + w.value + " out of range (max " + std::to_string(max) + ")");
+        if (!parseNumber(w.value, v))
+            fail("bad number '" + w.value + "' for " + w.key + "=");
+        if (v > max)
+            fail(w.key + "=" + w.value + " out of range (max " + std::to_string(max) + ")");
         return static_cast<uint32_t>(v);
     }
     // Decimal with an optional minus, or any 32-bit pattern in hex (0xC0000005).
@@ -80,11 +85,13 @@ public:
         if (!parseNumber(negative ? w.value.substr(1) : w.value, v))
             fail("bad number '" + w.value + "' for " + w.key + "=");
         if (negative) {
-            if (v > 0x80000000ull) fail(w.key + "=" + w.value + " out of range");
+            if (v > 0x80000000ull)
+                fail(w.key + "=" + w.value + " out of range");
             return static_cast<int32_t>(-static_cast<int64_t>(v));
         }
         bool isHex = w.value.size() > 2 && (w.value[1] == 'x' || w.value[1] == 'X');
-        if (v > 0x7FFFFFFFull && !isHex) fail(w.key + "=" + w.value + " out of range");
+        if (v > 0x7FFFFFFFull && !isHex)
+            fail(w.key + "=" + w.value + " out of range");
         return static_cast<int32_t>(static_cast<uint32_t>(v));
     }
     static std::vector<uint32_t> list(const Word &w, size_t maxCount, uint32_t max, const char *what)
@@ -95,10 +102,12 @@ public:
             size_t comma = w.value.find(',', start);
             Word part{w.key, w.value.substr(start, comma == std::string::npos ? std::string::npos : comma - start)};
             out.push_back(number(part, max));
-            if (comma == std::string::npos) break;
+            if (comma == std::string::npos)
+                break;
             start = comma + 1;
         }
-        if (out.size() > maxCount) fail("more than " + std::to_string(maxCount) + " " + what);
+        if (out.size() > maxCount)
+            fail("more than " + std::to_string(maxCount) + " " + what);
         return out;
     }
     // Copies a text into its field, zero filled; limit is the most characters it may hold.
@@ -121,8 +130,7 @@ bool flag(Words &w, const char *key);
 DeviceId deviceId(const Word &w);
 
 // parent=ID, on disks and arrays.
-template <class Item>
-void optParent(Words &w, Item &item)
+template <class Item> void optParent(Words &w, Item &item)
 {
     if (const Word *p = w.find("parent")) {
         item.parentSet = 1;
@@ -131,8 +139,7 @@ void optParent(Words &w, Item &item)
 }
 
 // fail=CODE, on every item the driver reads: the result its read gives instead.
-template <class Item>
-void optFail(Words &w, Item &item)
+template <class Item> void optFail(Words &w, Item &item)
 {
     if (const Word *f = w.find("fail")) {
         item.hasFail = 1;
@@ -140,4 +147,4 @@ void optFail(Words &w, Item &item)
     }
 }
 
-}  // namespace qvlsim::scenario
+} // namespace qvlsim::scenario

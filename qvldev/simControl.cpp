@@ -17,7 +17,8 @@ namespace {
 
 void putError(const std::string &reason, char *error, uint32_t size)
 {
-    if (!error || size == 0) return;
+    if (!error || size == 0)
+        return;
     size_t n = reason.size() < size - 1 ? reason.size() : size - 1;
     std::memcpy(error, reason.data(), n);
     error[n] = '\0';
@@ -27,7 +28,8 @@ SimDisk *anyDisk(SimState &s, DeviceId id) { return qvl_valid_id(id) ? findDisk(
 
 bool pushEvent(SimState &s, uint32_t code, DeviceId id, const uint8_t *payload, uint32_t size)
 {
-    if (s.eventCount >= kEventCapacity || size > QVL_EVENT_PAYLOAD || code > 255) return false;
+    if (s.eventCount >= kEventCapacity || size > QVL_EVENT_PAYLOAD || code > 255)
+        return false;
     SYSTEMTIME t;
     GetLocalTime(&t);
     DeviceEvent &e = s.events[(s.eventHead + s.eventCount) % kEventCapacity];
@@ -35,7 +37,8 @@ bool pushEvent(SimState &s, uint32_t code, DeviceId id, const uint8_t *payload, 
     e.time = qvl_pack_time(t.wYear - 2000u, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
     e.device = id;
     e.code = static_cast<uint8_t>(code);
-    if (payload && size) std::memcpy(e.payload, payload, size);
+    if (payload && size)
+        std::memcpy(e.payload, payload, size);
     ++s.eventCount;
     return true;
 }
@@ -46,13 +49,12 @@ const char *const kOperationNames[QVLSIM_OP_COUNT] = {QVLDEV_OPERATIONS(QVLSIM_O
 #undef QVLSIM_OP_NAME
 
 // No exception leaves an export; a failure to reach the state reads as refused.
-template <class Body>
-int32_t guarded(Body body)
+template <class Body> int32_t guarded(Body body)
 {
     return qvl::GuardedCall("qvlsim control", body, [] { return int32_t{-1}; });
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -124,12 +126,11 @@ int32_t QVLSIMAPI qvlsim_show(char *buffer, uint32_t size)
                 StateLock lock;
                 text = printScenario(lock.state());
             }
-            if (buffer && size > text.size()) std::memcpy(buffer, text.c_str(), text.size() + 1);
+            if (buffer && size > text.size())
+                std::memcpy(buffer, text.c_str(), text.size() + 1);
             return static_cast<int32_t>(text.size());
         },
-        [&]() -> int32_t {
-            return -1;
-        });
+        [&]() -> int32_t { return -1; });
 }
 
 int32_t QVLSIMAPI qvlsim_plug(const char *words, DeviceId *id, char *error, uint32_t errorSize)
@@ -144,7 +145,8 @@ int32_t QVLSIMAPI qvlsim_plug(const char *words, DeviceId *id, char *error, uint
                 putError(reason, error, errorSize);
                 return -1;
             }
-            if (id) *id = made;
+            if (id)
+                *id = made;
             putError("", error, errorSize);
             return 0;
         },
@@ -160,9 +162,12 @@ int32_t QVLSIMAPI qvlsim_pull(DeviceId id)
         StateLock lock;
         SimState &s = lock.state();
         SimDisk *d = anyDisk(s, id);
-        if (!d) return -1;
-        if (SimArray *a = findArray(s, effectiveParent(s, id, d->parentSet, d->parent))) a->status |= QVL_ARRAY_BROKEN;
-        if (SimArray *a = listingArray(s, id)) dropMember(*a, id);
+        if (!d)
+            return -1;
+        if (SimArray *a = findArray(s, effectiveParent(s, id, d->parentSet, d->parent)))
+            a->status |= QVL_ARRAY_BROKEN;
+        if (SimArray *a = listingArray(s, id))
+            dropMember(*a, id);
         eraseDisk(s, id);
         return 0;
     });
@@ -175,9 +180,11 @@ int32_t QVLSIMAPI qvlsim_fail(DeviceId id)
         SimState &s = lock.state();
         SimDisk *d = anyDisk(s, id);
         // The event comes with the failure, so refuse both when the queue is full.
-        if (!d || !pushEvent(s, 1, id, nullptr, 0)) return -1;
+        if (!d || !pushEvent(s, 1, id, nullptr, 0))
+            return -1;
         d->status |= QVL_DISK_DISABLED;
-        if (SimArray *a = findArray(s, effectiveParent(s, id, d->parentSet, d->parent))) a->status |= QVL_ARRAY_BROKEN;
+        if (SimArray *a = findArray(s, effectiveParent(s, id, d->parentSet, d->parent)))
+            a->status |= QVL_ARRAY_BROKEN;
         return 0;
     });
 }
@@ -187,7 +194,8 @@ int32_t QVLSIMAPI qvlsim_set_busy(DeviceId id, int32_t busy)
     return guarded([&]() -> int32_t {
         StateLock lock;
         SimDisk *d = anyDisk(lock.state(), id);
-        if (!d) return -1;
+        if (!d)
+            return -1;
         d->busy = busy != 0;
         return 0;
     });
@@ -212,7 +220,8 @@ int32_t QVLSIMAPI qvlsim_pending_events(void)
 int32_t QVLSIMAPI qvlsim_inject(uint32_t operation, int32_t result, uint32_t count)
 {
     return guarded([&]() -> int32_t {
-        if (operation >= QVLSIM_OP_COUNT) return -1;
+        if (operation >= QVLSIM_OP_COUNT)
+            return -1;
         StateLock lock;
         lock.state().injections[operation] = SimInjection{1, result, count};
         return 0;
@@ -235,13 +244,15 @@ int32_t QVLSIMAPI qvlsim_set_raw_device(DeviceId id, const DeviceInfo *info)
         SimState &s = lock.state();
         SimRawDevice *r = findRawDevice(s, id);
         if (!info) {
-            if (!r) return -1;
+            if (!r)
+                return -1;
             *r = s.rawDevices[--s.rawDeviceCount];
             std::memset(&s.rawDevices[s.rawDeviceCount], 0, sizeof(SimRawDevice));
             return 0;
         }
         if (!r) {
-            if (s.rawDeviceCount >= kMaxRawDevices) return -1;
+            if (s.rawDeviceCount >= kMaxRawDevices)
+                return -1;
             r = &s.rawDevices[s.rawDeviceCount++];
         }
         std::memset(r, 0, sizeof *r);
@@ -254,7 +265,8 @@ int32_t QVLSIMAPI qvlsim_set_raw_device(DeviceId id, const DeviceInfo *info)
 int32_t QVLSIMAPI qvlsim_set_raw_controller(uint32_t index, const ControllerRecord *rec)
 {
     return guarded([&]() -> int32_t {
-        if (index >= kMaxControllers) return -1;
+        if (index >= kMaxControllers)
+            return -1;
         StateLock lock;
         SimRawController &c = lock.state().rawControllers[index];
         c.set = rec != nullptr;
@@ -271,13 +283,15 @@ const char *QVLSIMAPI qvlsim_operation_name(uint32_t operation)
 int32_t QVLSIMAPI qvlsim_calls(QvlSimCall *calls, uint32_t capacity)
 {
     return guarded([&]() -> int32_t {
-        if (!calls) return capacity ? -1 : 0;
+        if (!calls)
+            return capacity ? -1 : 0;
         StateLock lock;
         const SimState &s = lock.state();
         // The latest calls that fit, oldest first.
         uint32_t n = s.callCount < capacity ? s.callCount : capacity;
         uint32_t start = (s.callNext + QVLSIM_CALL_RECORD - n) % QVLSIM_CALL_RECORD;
-        for (uint32_t i = 0; i < n; ++i) calls[i] = s.calls[(start + i) % QVLSIM_CALL_RECORD];
+        for (uint32_t i = 0; i < n; ++i)
+            calls[i] = s.calls[(start + i) % QVLSIM_CALL_RECORD];
         return static_cast<int32_t>(n);
     });
 }
@@ -292,4 +306,4 @@ int32_t QVLSIMAPI qvlsim_clear_calls(void)
     });
 }
 
-}  // extern "C"
+} // extern "C"

@@ -20,17 +20,14 @@ extern "C" {
 /* Driver operations, numbered in the order of the driver's list (qvldevOperations.h); used in
  * the call record and for injection. */
 #define QVLSIM_OP_ENUMERATOR(name, NAME, params) QVLSIM_OP_##NAME,
-enum QvlSimOperation {
-    QVLDEV_OPERATIONS(QVLSIM_OP_ENUMERATOR)
-    QVLSIM_OP_COUNT
-};
+enum QvlSimOperation { QVLDEV_OPERATIONS(QVLSIM_OP_ENUMERATOR) QVLSIM_OP_COUNT };
 #undef QVLSIM_OP_ENUMERATOR
 
 /* One driver call as the simulator saw it: its arguments as raw 32-bit values (pointers
  * included), in order, and the result it gave. */
 typedef struct QvlSimCall {
-    uint32_t sequence;      /* counts every call since the state was made */
-    uint32_t operation;     /* QvlSimOperation */
+    uint32_t sequence;  /* counts every call since the state was made */
+    uint32_t operation; /* QvlSimOperation */
     uint32_t argc;
     uint32_t args[4];
     int32_t result;
@@ -41,8 +38,7 @@ typedef struct QvlSimCall {
 
 /* Replace the system with a scenario. Nothing changes when the scenario is refused; the reason
  * reads "SOURCE:LINE: reason". */
-int32_t QVLSIMAPI qvlsim_load_text(const char *text, const char *source, char *error,
-                                   uint32_t errorSize);
+int32_t QVLSIMAPI qvlsim_load_text(const char *text, const char *source, char *error, uint32_t errorSize);
 int32_t QVLSIMAPI qvlsim_load_file(const char *path, char *error, uint32_t errorSize);
 /* Why the system was made empty when it was created: QVLDEV_SCENARIO refused ("QVLDEV_SCENARIO
  * refused: FILE:LINE: reason") or QVLDEV_INSTANCE invalid. 0 = no such problem; -1 and the
@@ -67,8 +63,7 @@ int32_t QVLSIMAPI qvlsim_set_busy(DeviceId id, int32_t busy);
 
 /* Queue a raw device event stamped with the current time; payload may be null. -1 when the
  * queue is full (nothing is dropped). */
-int32_t QVLSIMAPI qvlsim_queue_event(uint32_t code, DeviceId id, const uint8_t *payload,
-                                     uint32_t size);
+int32_t QVLSIMAPI qvlsim_queue_event(uint32_t code, DeviceId id, const uint8_t *payload, uint32_t size);
 int32_t QVLSIMAPI qvlsim_pending_events(void);
 
 /* Make an operation return `result` without acting, for the next `count` calls (0 = until

@@ -9,7 +9,7 @@
 
 namespace qvlsim {
 
-constexpr uint32_t kMagic = 0x534C5651;  // "QVLS"
+constexpr uint32_t kMagic = 0x534C5651; // "QVLS"
 constexpr uint32_t kLayoutVersion = 3;
 
 constexpr uint32_t kMaxControllers = 16;
@@ -21,7 +21,7 @@ constexpr uint32_t kMaxTypes = 16;
 constexpr uint32_t kMaxRawDevices = 128;
 
 struct SimChannel {
-    uint8_t described;  // a channel line gave it; others answer with ports 0
+    uint8_t described; // a channel line gave it; others answer with ports 0
     uint8_t hasFail;
     uint8_t reserved[2];
     int32_t fail;
@@ -48,16 +48,16 @@ struct SimDisk {
     uint8_t transferMode;
     uint8_t deviceType;
     uint8_t busy;
-    uint8_t pending;    // plugged, not yet found by a rescan
+    uint8_t pending; // plugged, not yet found by a rescan
     uint8_t hasFail;
-    uint8_t parentSet;  // parent= given: it wins over membership
+    uint8_t parentSet; // parent= given: it wins over membership
     uint8_t reserved[3];
     int32_t fail;
     uint32_t status;
     uint32_t capacity;
     DeviceId parent;
     char revision[8];
-    char model[40];     // space padded
+    char model[40]; // space padded
 };
 
 struct SimArray {
@@ -93,7 +93,7 @@ struct SimRawController {
 struct SimInjection {
     uint32_t active;
     int32_t result;
-    uint32_t remaining;  // 0 = until cleared
+    uint32_t remaining; // 0 = until cleared
 };
 
 struct SimState {
@@ -101,7 +101,7 @@ struct SimState {
     uint32_t layoutVersion;
     uint32_t size;
     DeviceId nextId;
-    char error[256];  // why the scenario of the environment was refused, empty when it was not
+    char error[256];     // why the scenario of the environment was refused, empty when it was not
     char recovered[256]; // why a stored state was found invalid and made afresh, or empty
 
     int32_t version;
@@ -160,4 +160,4 @@ bool eraseDisk(SimState &s, DeviceId id);
 // A fresh identifier that no device uses.
 DeviceId freshId(SimState &s);
 
-}  // namespace qvlsim
+} // namespace qvlsim

@@ -16,7 +16,8 @@ std::string environment(const char *name)
 {
     char buf[1024];
     DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-    if (n == 0 || n >= sizeof buf) return {};
+    if (n == 0 || n >= sizeof buf)
+        return {};
     return std::string(buf, n);
 }
 
@@ -35,7 +36,8 @@ private:
     Store()
     {
         std::string instance = environment("QVLDEV_INSTANCE");
-        if (instance.empty()) instance = "default";
+        if (instance.empty())
+            instance = "default";
         if (!validInstanceName(instance)) {
             // Never fall back to another instance's state: run on a private empty system.
             privateState(("QVLDEV_INSTANCE '" + instance.substr(0, 64) + "' is not a valid instance name").c_str());
@@ -46,8 +48,8 @@ private:
         char temp[MAX_PATH];
         DWORD n = GetTempPathA(sizeof temp, temp);
         std::string path = (n > 0 && n < sizeof temp ? std::string(temp, n) : std::string()) + base + ".state";
-        file_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        file_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (mutex_ && file_) {
             mapping_.reset(CreateFileMappingA(file_.get(), nullptr, PAGE_READWRITE, 0, sizeof(SimState),
                                               (base + "-state").c_str()));
@@ -55,12 +57,14 @@ private:
                 view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SimState)));
             state_ = static_cast<SimState *>(view_.get());
         }
-        if (!state_) privateState(("cannot map the state file " + path).c_str());
+        if (!state_)
+            privateState(("cannot map the state file " + path).c_str());
     }
 
     void privateState(const char *reason)
     {
-        if (!mutex_) mutex_.reset(CreateMutexA(nullptr, FALSE, nullptr));
+        if (!mutex_)
+            mutex_.reset(CreateMutexA(nullptr, FALSE, nullptr));
         own_ = std::make_unique<SimState>();
         state_ = own_.get();
         initEmpty(*state_);
@@ -75,11 +79,11 @@ private:
     qvl::FileHandle file_;
     qvl::Handle mapping_;
     qvl::Owned<void *, ViewTraits> view_;
-    SimState *state_ = nullptr;            // view_, or own_
+    SimState *state_ = nullptr; // view_, or own_
     std::unique_ptr<SimState> own_;
 };
 
-}  // namespace
+} // namespace
 
 bool readWholeFile(const char *path, std::string &text, std::string &error)
 {
@@ -136,7 +140,7 @@ void createFromEnvironment(SimState &s)
     s = *scratch;
 }
 
-}  // namespace
+} // namespace
 
 StateLock::StateLock()
 {
@@ -159,7 +163,8 @@ StateLock::StateLock()
 
 StateLock::~StateLock()
 {
-    if (locked_) ReleaseMutex(Store::get().mutex());
+    if (locked_)
+        ReleaseMutex(Store::get().mutex());
 }
 
-}  // namespace qvlsim
+} // namespace qvlsim

@@ -12,10 +12,12 @@ namespace qvlsim {
 // Instance names become object and file names: letters, digits, '_' and '-', 1 to 32 of them.
 inline bool validInstanceName(const std::string &name)
 {
-    if (name.empty() || name.size() > 32) return false;
+    if (name.empty() || name.size() > 32)
+        return false;
     for (char c : name) {
         bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
-        if (!ok) return false;
+        if (!ok)
+            return false;
     }
     return true;
 }
@@ -33,8 +35,8 @@ public:
     SimState &state() { return *state_; }
 
 private:
-    SimState *state_;  // not owned
+    SimState *state_; // not owned
     bool locked_ = false;
 };
 
-}  // namespace qvlsim
+} // namespace qvlsim

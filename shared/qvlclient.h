@@ -86,8 +86,7 @@ int32_t QVLAPI cs_qvl_get_controller_info(uint32_t h, uint32_t controller, Contr
 
 /* cs_qvl_get_channel_info: fills the 16-byte ChannelRecord of channel `channel` of controller
  * `controller` (both from 0). Returns 0 when filled. */
-int32_t QVLAPI cs_qvl_get_channel_info(uint32_t h, uint32_t controller, uint32_t channel,
-                                       ChannelRecord *rec);
+int32_t QVLAPI cs_qvl_get_channel_info(uint32_t h, uint32_t controller, uint32_t channel, ChannelRecord *rec);
 
 /* cs_qvl_get_logical_devices: writes the identifiers of the top-level logical devices, 4 bytes
  * each, at most `capacity` of them. Returns the number written. */

@@ -24,8 +24,8 @@ static inline int qvl_valid_id(DeviceId id) { return id != 0 && id != QVL_NO_DEV
 /* A DeviceIdList is a plain array of DeviceId; its length travels beside it. */
 
 typedef struct ControllerRecord {
-    uint8_t chipCode;       /* kind of controller chip */
-    uint8_t irq;            /* interrupt line */
+    uint8_t chipCode; /* kind of controller chip */
+    uint8_t irq;      /* interrupt line */
     uint8_t channelCount;
     uint8_t reserved3;
     char product[36];
@@ -33,10 +33,10 @@ typedef struct ControllerRecord {
 } ControllerRecord;
 
 typedef struct ChannelRecord {
-    uint32_t ioPort;        /* 0 = none given */
-    uint32_t controlPort;   /* 0 = none given */
-    DeviceId master;        /* position 0 */
-    DeviceId slave;         /* position 1 */
+    uint32_t ioPort;      /* 0 = none given */
+    uint32_t controlPort; /* 0 = none given */
+    DeviceId master;      /* position 0 */
+    DeviceId slave;       /* position 1 */
 } ChannelRecord;
 
 /* DeviceInfo.kind */
@@ -75,40 +75,40 @@ typedef struct ChannelRecord {
 #define QVL_MAX_MEMBERS 8
 
 typedef struct ArrayInfo {
-    char name[16];          /* zero-terminated only when shorter than 16 */
+    char name[16]; /* zero-terminated only when shorter than 16 */
     char secondText[84];
     uint8_t raidType;
-    uint8_t blockSizeCode;  /* log2 of the stripe size in sectors */
+    uint8_t blockSizeCode; /* log2 of the stripe size in sectors */
     uint8_t memberCount;
     uint8_t reserved115;
     uint32_t status;
     DeviceId members[QVL_MAX_MEMBERS]; /* ends at the first invalid identifier or after 8 */
-    uint32_t progress;      /* 1/10000 units, 10000 = complete */
+    uint32_t progress;                 /* 1/10000 units, 10000 = complete */
     uint8_t reserved156[18];
 } ArrayInfo;
 
 typedef struct DiskInfo {
     uint8_t controller;
     uint8_t channel;
-    uint8_t position;       /* 0 master, 1 slave */
+    uint8_t position; /* 0 master, 1 slave */
     uint8_t transferMode;
     uint8_t deviceType;
     uint8_t reserved17[3];
     uint32_t status;
     uint8_t reserved24[46];
     char revision[8];
-    char model[40];         /* space padded */
+    char model[40]; /* space padded */
     uint8_t reserved118[56];
 } DiskInfo;
 
 typedef struct DeviceInfo {
     uint8_t kind;
     uint8_t reserved1[3];
-    uint32_t capacity;      /* sectors of 512 bytes */
-    DeviceId parent;        /* invalid = top level */
+    uint32_t capacity; /* sectors of 512 bytes */
+    DeviceId parent;   /* invalid = top level */
     union {
-        ArrayInfo array;    /* kind 1 */
-        DiskInfo disk;      /* kind 2 */
+        ArrayInfo array; /* kind 1 */
+        DiskInfo disk;   /* kind 2 */
     } u;
 } DeviceInfo;
 
@@ -120,7 +120,7 @@ typedef struct DeviceInfo {
 #define QVL_FEATURE_HOT_SWAP 0x08u
 
 typedef struct DriverCapabilities {
-    uint32_t size;          /* 44, set by the caller */
+    uint32_t size; /* 44, set by the caller */
     uint8_t maxControllers;
     uint8_t flagA;
     uint8_t valueC;
@@ -129,7 +129,7 @@ typedef struct DriverCapabilities {
     uint8_t flagB;
     uint8_t valueE;
     uint8_t features;
-    uint8_t typeCodes[16];  /* ends at the first 0 */
+    uint8_t typeCodes[16]; /* ends at the first 0 */
     uint8_t typeLimits[16];
 } DriverCapabilities;
 
@@ -142,8 +142,8 @@ typedef struct ServerInfo {
 
 typedef struct BayInfo {
     uint8_t reserved0[4];
-    uint16_t temperature;   /* raw sensor reading */
-    uint16_t fanStatus;     /* 0 = running */
+    uint16_t temperature; /* raw sensor reading */
+    uint16_t fanStatus;   /* 0 = running */
     uint8_t reserved8[8];
 } BayInfo;
 
@@ -153,7 +153,7 @@ typedef struct BayInfo {
 typedef struct LibInfo {
     uint32_t version;
     uint8_t mode;
-    uint8_t platform;       /* 1 = 95/98/Me, 2 = NT */
+    uint8_t platform; /* 1 = 95/98/Me, 2 = NT */
     uint8_t reserved6[2];
 } LibInfo;
 
@@ -161,11 +161,11 @@ typedef struct LibInfo {
  * 27-31 year - 2000 (mod 32). */
 typedef uint32_t PackedTime;
 
-static inline PackedTime qvl_pack_time(unsigned year, unsigned month, unsigned day,
-                                       unsigned hour, unsigned minute, unsigned second)
+static inline PackedTime qvl_pack_time(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,
+                                       unsigned second)
 {
-    return (PackedTime)((second & 0x3Fu) | (minute & 0x3Fu) << 6 | (month & 0xFu) << 12 |
-                        (hour & 0x3Fu) << 16 | (day & 0x1Fu) << 22 | (year & 0x1Fu) << 27);
+    return (PackedTime)((second & 0x3Fu) | (minute & 0x3Fu) << 6 | (month & 0xFu) << 12 | (hour & 0x3Fu) << 16 |
+                        (day & 0x1Fu) << 22 | (year & 0x1Fu) << 27);
 }
 static inline unsigned qvl_time_second(PackedTime t) { return t & 0x3Fu; }
 static inline unsigned qvl_time_minute(PackedTime t) { return (t >> 6) & 0x3Fu; }
@@ -178,8 +178,8 @@ static inline unsigned qvl_time_year(PackedTime t) { return (t >> 27) & 0x1Fu; }
 
 typedef struct DeviceEvent {
     PackedTime time;
-    DeviceId device;        /* a disk for codes 1, 2, 3 and 7, else an array */
-    uint8_t code;           /* 1 to 17 */
+    DeviceId device; /* a disk for codes 1, 2, 3 and 7, else an array */
+    uint8_t code;    /* 1 to 17 */
     uint8_t unused9[3];
     uint8_t payload[QVL_EVENT_PAYLOAD];
 } DeviceEvent;
@@ -187,8 +187,8 @@ typedef struct DeviceEvent {
 #define QVL_EVENT_TEXT 512
 
 typedef struct EventEntry {
-    char type;              /* 'E', 'W' or 'I' */
-    uint8_t flags;          /* 3 for an entry made from a device event */
+    char type;     /* 'E', 'W' or 'I' */
+    uint8_t flags; /* 3 for an entry made from a device event */
     uint8_t reserved2[2];
     DeviceEvent event;
     char text[QVL_EVENT_TEXT]; /* at most 511 characters and a zero */
@@ -196,12 +196,10 @@ typedef struct EventEntry {
 
 #pragma pack(pop)
 
-#define QVL_CHECK(rec, field, off) \
-    _Static_assert(offsetof(rec, field) == (off), #rec "." #field " at " #off)
+#define QVL_CHECK(rec, field, off) _Static_assert(offsetof(rec, field) == (off), #rec "." #field " at " #off)
 #ifdef __cplusplus
 #undef QVL_CHECK
-#define QVL_CHECK(rec, field, off) \
-    static_assert(offsetof(rec, field) == (off), #rec "." #field " at " #off)
+#define QVL_CHECK(rec, field, off) static_assert(offsetof(rec, field) == (off), #rec "." #field " at " #off)
 #define QVL_SIZE(rec, n) static_assert(sizeof(rec) == (n), #rec " is " #n " bytes")
 #else
 #define QVL_SIZE(rec, n) _Static_assert(sizeof(rec) == (n), #rec " is " #n " bytes")

@@ -315,7 +315,8 @@ void TMainForm::TrayNotify(LPARAM mouseMessage)
         // and the null message afterwards lets the menu close properly. Open message boxes
         // come back on top of it afterwards.
         SetForegroundWindow(hwnd());
-        TrackPopupMenu(GetSubMenu(SysTrayMenu.get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd(), nullptr);
+        TrackPopupMenu(GetSubMenu(SysTrayMenu.get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd(),
+                       nullptr);
         PostMessageA(hwnd(), WM_NULL, 0, 0);
         BringDialogsToFront();
     }
@@ -339,11 +340,21 @@ void TMainForm::AppMessage(const MSG &msg)
 void TMainForm::Command(UINT id)
 {
     switch (id) {
-    case IDM_MENU_EXIT: menuExitClick(); return;
-    case IDM_HELP_TOPICS: Topic1Click(); return;
-    case IDM_ABOUT: About1Click(); return;
-    case IDM_TRAY_OPEN: IDM_TRAY_OPENClick(); return;
-    case IDM_TRAY_EXIT: IDM_TRAY_EXITClick(); return;
+    case IDM_MENU_EXIT:
+        menuExitClick();
+        return;
+    case IDM_HELP_TOPICS:
+        Topic1Click();
+        return;
+    case IDM_ABOUT:
+        About1Click();
+        return;
+    case IDM_TRAY_OPEN:
+        IDM_TRAY_OPENClick();
+        return;
+    case IDM_TRAY_EXIT:
+        IDM_TRAY_EXITClick();
+        return;
     default:
         for (const auto &item : OwnedMenuItems)
             if (item->Id() == id) {

@@ -24,7 +24,7 @@ constexpr UINT WM_SHOW_INSTANCE = WM_USER + 103; // 1127
 
 extern const char *const ApplicationTitle; // "Quorvel Hot-Swap Utility"
 extern const char *const TrayTip;
-extern const char *const HelpFile;         // "QSWAP.CHM"
+extern const char *const HelpFile; // "QSWAP.CHM"
 
 // The form's own menu commands are in resource.h; pages take theirs from here on.
 constexpr UINT FirstPageCommand = 200;
@@ -78,14 +78,14 @@ public:
     // F1 anywhere in the application's own message loop opens the help file.
     static void AppMessage(const MSG &msg);
 
-    HMENU MainMenu = nullptr;    // owned by the window
-    HMENU menuFile = nullptr;    // not owned: part of MainMenu
+    HMENU MainMenu = nullptr; // owned by the window
+    HMENU menuFile = nullptr; // not owned: part of MainMenu
     qvl::Menu SysTrayMenu;
     // "Operation": a menu-bar entry that stays hidden (pages hide it again); never placed.
     qvl::MenuItem MenuOperation{0, "Operation"};
     qvl::Timer BeepTimer;
-    qvl::Bitmap backImage;       // the JPEG picture the information panels show
-    qvl::Font Font; // MS Sans Serif, 8 points
+    qvl::Bitmap backImage; // the JPEG picture the information panels show
+    qvl::Font Font;        // MS Sans Serif, 8 points
     TTrayHealth TrayHealth;
     std::unique_ptr<TfrmPageBase> CurrentPage;
     std::unique_ptr<TServerMan> ServerMan;

@@ -61,9 +61,9 @@ void AddNodes(HWND tree, HTREEITEM item, qvl::AccessibleView &view)
 
 TRTreeView::TRTreeView(HWND parent, UINT id, DWORD style)
 {
-    hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0,
-                            0, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                            GetModuleHandleA(nullptr), nullptr);
+    hwnd_ =
+        CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 0, 0,
+                        parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (hwnd_)
         qvl::Subclass(hwnd_, Subclassed, SubclassId, reinterpret_cast<DWORD_PTR>(this));
 }

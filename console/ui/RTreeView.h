@@ -49,7 +49,7 @@ private:
     bool ContextMenu(LPARAM lParam);
     // The control's own notifications, reflected by its parent; true when answered.
     bool Notified(const NMHDR &header, qvl::NotifyReply &reply);
-    HWND hwnd_ = nullptr; // owned
+    HWND hwnd_ = nullptr;   // owned
     bool focusing_ = false; // while the control handles its focus gain
 };
 

@@ -275,8 +275,10 @@ LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPar
 {
     switch (msg) {
     case WM_GETOBJECT: {
-        qvl::AccessibleView view{qvl::WithoutMnemonic(CaptionText), ROLE_SYSTEM_PUSHBUTTON,
-                                 Enabled() ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE, {}};
+        qvl::AccessibleView view{qvl::WithoutMnemonic(CaptionText),
+                                 ROLE_SYSTEM_PUSHBUTTON,
+                                 Enabled() ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE,
+                                 {}};
         if (GetFocus() == hwnd())
             view.State |= STATE_SYSTEM_FOCUSED;
         if (LRESULT answer = qvl::AnswerGetObject(hwnd(), wParam, lParam, std::move(view)))

@@ -48,9 +48,9 @@ public:
     std::function<void()> OnClick;
 
     bool Pressed = false;
-    qvl::Bitmap GlyphUp;   // owned
-    qvl::Bitmap GlyphDown; // owned
-    qvl::Bitmap GlyphOver; // owned
+    qvl::Bitmap GlyphUp;                 // owned
+    qvl::Bitmap GlyphDown;               // owned
+    qvl::Bitmap GlyphOver;               // owned
     qvl::Bitmap *CurrentGlyph = nullptr; // one of the three
 
 private:

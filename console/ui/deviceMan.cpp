@@ -22,7 +22,7 @@ constexpr UINT unplugBtnId = 1003;
 qvl::MenuItem *Item(const TfrmPageBase &page, int index)
 {
     return index < page.MenuItemCount && index < static_cast<int>(page.MenuItems.size()) ? page.MenuItems[index]
-                                                                                          : nullptr;
+                                                                                         : nullptr;
 }
 
 void Enable(const TfrmPageBase &page, int index, bool enabled)
@@ -158,12 +158,12 @@ TfrmDeviceMan::~TfrmDeviceMan()
 
 void TfrmDeviceMan::CreateToolBar()
 {
-    ToolBar1 = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
-                                   CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                               0, 0, DesignWidth, ToolBarHeight, hwnd(),
-                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ToolBarId)), GetModuleHandleA(nullptr),
-                               nullptr);
+    ToolBar1 =
+        CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+                            CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                        0, 0, DesignWidth, ToolBarHeight, hwnd(),
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ToolBarId)), GetModuleHandleA(nullptr), nullptr);
     if (!ToolBar1)
         return;
     SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);

@@ -11,8 +11,8 @@
 
 TfrmDeviceView::TPanel::TPanel(HWND parent, DWORD exStyle)
 {
-    CreateWindowOf("QvlPanel", exStyle | WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, "", 0, 0, 0,
-                   0, parent, nullptr);
+    CreateWindowOf("QvlPanel", exStyle | WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, "", 0, 0, 0, 0,
+                   parent, nullptr);
 }
 
 bool TfrmDeviceView::TPanel::OnSize(UINT, int width, int height)
@@ -207,8 +207,8 @@ void TfrmDeviceView::RebuildTree(std::vector<Wanted> &wanted, COLORREF backgroun
         insert.item.pszText = const_cast<char *>(w.Text.c_str());
         insert.item.iImage = insert.item.iSelectedImage = image;
         insert.item.lParam = reinterpret_cast<LPARAM>(w.Object.get());
-        HTREEITEM item = reinterpret_cast<HTREEITEM>(
-            SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        HTREEITEM item =
+            reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
         if (!item)
             continue;
         placed[i] = static_cast<int>(Nodes.size());
@@ -277,7 +277,8 @@ std::vector<DWORD> PicturePixels(HBITMAP picture)
     if (!picture || GetObjectA(picture, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits ||
         dib.dsBm.bmBitsPixel != 32 || dib.dsBm.bmWidth <= 0 || dib.dsBm.bmHeight == 0)
         return {};
-    const size_t count = static_cast<size_t>(dib.dsBm.bmWidth) * (dib.dsBm.bmHeight < 0 ? -dib.dsBm.bmHeight : dib.dsBm.bmHeight);
+    const size_t count =
+        static_cast<size_t>(dib.dsBm.bmWidth) * (dib.dsBm.bmHeight < 0 ? -dib.dsBm.bmHeight : dib.dsBm.bmHeight);
     GdiFlush(); // drawing into it is finished
     std::vector<DWORD> pixels{static_cast<DWORD>(dib.dsBm.bmWidth), static_cast<DWORD>(dib.dsBm.bmHeight)};
     const auto *bits = static_cast<const DWORD *>(dib.dsBm.bmBits);

@@ -21,7 +21,7 @@ public:
     static constexpr int TreeWidth = 220;
     static constexpr int SplitterWidth = 2;
     static constexpr int TreeIndent = 27;
-    static constexpr int MinPaneWidth = 30; // neither side is dragged smaller than this
+    static constexpr int MinPaneWidth = 30;                      // neither side is dragged smaller than this
     static constexpr COLORREF ImagesBackground = RGB(128, 0, 0); // maroon
     static constexpr UINT TreeViewId = 1;
 
@@ -76,8 +76,8 @@ private:
     struct Node {
         HTREEITEM Item;
         std::unique_ptr<TDeviceBase> Object; // owned copy, or none
-        int Parent;       // index of the parent's node, -1 at the top
-        std::string Text; // as the tree holds them
+        int Parent;                          // index of the parent's node, -1 at the top
+        std::string Text;                    // as the tree holds them
         int Image;
     };
     // A node the system calls for, before it goes into the tree.
@@ -107,7 +107,7 @@ private:
     COLORREF ImagesComposedOn = CLR_NONE; // the tree background they were composed against
     int NextImage = 0;                    // the image of the next node of this rebuild
     int SplitX = TreeWidth;
-    bool Rebuilding = false; // no change events while nodes come and go
+    bool Rebuilding = false;       // no change events while nodes come and go
     HTREEITEM ShownItem = nullptr; // the node the panel and the commands were last told of
 };
 

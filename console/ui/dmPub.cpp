@@ -21,10 +21,8 @@ Tdm::Tdm()
 {
     namespace art = qvl::art;
     Fill(ChipAndEventInfoImagelist, {&art::Controller, &art::Channel});
-    Fill(DeviceImagelist, {&art::HardDisk, &art::CdRom, &art::Tape, &art::RackDisk,
-                           &art::Unknown, &art::System});
-    Fill(DeviceInfoImagelist,
-         {&art::MarkDisabled, &art::MarkSpare, &art::MarkBootable, &art::MarkAttention});
+    Fill(DeviceImagelist, {&art::HardDisk, &art::CdRom, &art::Tape, &art::RackDisk, &art::Unknown, &art::System});
+    Fill(DeviceInfoImagelist, {&art::MarkDisabled, &art::MarkSpare, &art::MarkBootable, &art::MarkAttention});
     Fill(DM_ImageList, {&art::Rescan, &art::Unplug});
 
     ChipAndEventInfoImagelist.SetDescriptions({
@@ -67,8 +65,7 @@ Tdm::Tdm()
 
 void Tdm::ComposeDevicePicture(qvl::Bitmap &picture, int index, int statusClass) const
 {
-    picture = qvl::CreatePicture(DeviceImagelist.Width(), DeviceImagelist.Height(),
-                                 qvl::TransparentWhite);
+    picture = qvl::CreatePicture(DeviceImagelist.Width(), DeviceImagelist.Height(), qvl::TransparentWhite);
     if (!picture)
         return;
     {

@@ -12,8 +12,7 @@ namespace qvl {
 
 // Every font of the console: MS Sans Serif unless told otherwise, `height` as CreateFont
 // takes it (negative: the character height in pixels).
-inline Font MakeFont(int height, int weight = FW_NORMAL, bool underline = false,
-                     const char *face = "MS Sans Serif")
+inline Font MakeFont(int height, int weight = FW_NORMAL, bool underline = false, const char *face = "MS Sans Serif")
 {
     return Font(CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));

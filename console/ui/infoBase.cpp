@@ -16,8 +16,8 @@ constexpr COLORREF TitleColour = RGB(0, 0, 128); // navy
 
 TfrmInfoBase::TfrmInfoBase(HWND parent)
 {
-    CreateWindowOf("QvlInfoFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, "", 0, 0,
-                   DesignWidth, DesignHeight, parent, nullptr, 0, nullptr);
+    CreateWindowOf("QvlInfoFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, "", 0, 0, DesignWidth,
+                   DesignHeight, parent, nullptr, 0, nullptr);
     TitleFont = qvl::MakeFont(-16, FW_BOLD);
     const int dpi = GetDeviceCaps(qvl::WindowDC().get(), LOGPIXELSY);
     LabelFont = qvl::MakeFont(-MulDiv(LabelFontSize, dpi, 72));
@@ -134,9 +134,10 @@ LRESULT TfrmInfoBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             const TLabel &name = Labels[2 * r], &value = Labels[2 * r + 1];
             if (!name.Visible)
                 continue;
-            RECT place{name.Left, name.Top, value.Left + value.Width, std::max(name.Top + name.Height, value.Top + value.Height)};
-            view.Parts.push_back(
-                qvl::AccessiblePart{name.Caption + ": " + value.Caption, ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, place});
+            RECT place{name.Left, name.Top, value.Left + value.Width,
+                       std::max(name.Top + name.Height, value.Top + value.Height)};
+            view.Parts.push_back(qvl::AccessiblePart{name.Caption + ": " + value.Caption, ROLE_SYSTEM_STATICTEXT,
+                                                     STATE_SYSTEM_READONLY, place});
         }
         if (LRESULT answer = qvl::AnswerGetObject(hwnd(), wParam, lParam, std::move(view)))
             return answer;

@@ -14,7 +14,6 @@
 class TRAIDSystem;
 class TDeviceBase;
 
-
 // A windowless label drawn by its frame over the background, sizing itself to its text.
 struct TLabel {
     std::string Caption;
@@ -54,8 +53,8 @@ public:
     int RowStep = 0;
     qvl::Font LabelFont; // owned
     int NameColumn = 0;
-    HBITMAP bkImage = nullptr;     // the main window's picture, borrowed: the host outlives its pages
-    qvl::Bitmap deviceImage;       // owned copy of the shown object's picture
+    HBITMAP bkImage = nullptr; // the main window's picture, borrowed: the host outlives its pages
+    qvl::Bitmap deviceImage;   // owned copy of the shown object's picture
     bool deviceImageVisible = false;
 
 protected:
@@ -73,7 +72,7 @@ private:
     void PaintBackground(HDC dc, const RECT &client);
 
     std::string TitleText;
-    qvl::Font TitleFont; // owned
+    qvl::Font TitleFont;     // owned
     qvl::Bitmap StretchedBk; // bkImage at the frame's size, made when the size changes
     SIZE StretchedSize{0, 0};
 };

@@ -90,8 +90,7 @@ void TfrmInfoDevice::ShowObject(TRAIDSystem *system, const TDeviceBase *object)
         return;
     }
     // The same controller or disk again keeps its page; a channel is always refilled.
-    if (object && CurrentObject && object->Kind != KindChannel && object->Kind == ShownKind &&
-        object->Id == ShownId)
+    if (object && CurrentObject && object->Kind != KindChannel && object->Kind == ShownKind && object->Id == ShownId)
         return;
 
     RaidSystem = system;

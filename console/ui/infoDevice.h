@@ -32,7 +32,7 @@ public:
     int RowCount = 0;
     int FirstPageRows = 0;
     bool ShowingSecondPage = false;
-    TRAIDSystem *RaidSystem = nullptr; // not owned
+    TRAIDSystem *RaidSystem = nullptr;  // not owned
     TLabel *TemperatureLabel = nullptr; // value labels of the rack rows, for UpdateBayValues
     TLabel *FanLabel = nullptr;
 

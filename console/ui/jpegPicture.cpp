@@ -13,10 +13,7 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
-void OnError(j_common_ptr cinfo)
-{
-    std::longjmp(reinterpret_cast<ErrorManager *>(cinfo->err)->jump, 1);
-}
+void OnError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorManager *>(cinfo->err)->jump, 1); }
 
 void Silent(j_common_ptr) {}
 

@@ -46,10 +46,17 @@ void TServerMan::PollEvents()
     const std::string text(entry.text, strnlen(entry.text, sizeof entry.text));
     qvl::BoxKind kind;
     switch (entry.type) {
-    case 'E': kind = qvl::BoxKind::Error; break;
-    case 'W': kind = qvl::BoxKind::Warning; break;
-    case 'I': kind = qvl::BoxKind::Information; break;
-    default: return;
+    case 'E':
+        kind = qvl::BoxKind::Error;
+        break;
+    case 'W':
+        kind = qvl::BoxKind::Warning;
+        break;
+    case 'I':
+        kind = qvl::BoxKind::Information;
+        break;
+    default:
+        return;
     }
 
     // The box runs a modal loop: further ticks, reloads and Exit can happen inside it, so no

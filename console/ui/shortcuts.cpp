@@ -27,8 +27,7 @@ void Shortcuts::Remove(UINT id)
 
 void Shortcuts::Rebuild()
 {
-    table_.reset(keys_.empty() ? nullptr
-                               : CreateAcceleratorTableA(keys_.data(), static_cast<int>(keys_.size())));
+    table_.reset(keys_.empty() ? nullptr : CreateAcceleratorTableA(keys_.data(), static_cast<int>(keys_.size())));
 }
 
 bool Shortcuts::Translate(MSG &msg) const
@@ -59,9 +58,9 @@ const MenuItem *TrackCommandMenu(HWND owner, POINT screen, const std::vector<con
                     item->MenuText().c_str());
     // The owner must be foreground for the menu to close on a click elsewhere.
     SetForegroundWindow(owner);
-    const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-        menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0, owner,
-        nullptr));
+    const UINT chosen =
+        static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                                         screen.x, screen.y, 0, owner, nullptr));
     PostMessageA(owner, WM_NULL, 0, 0);
     for (const MenuItem *item : items)
         if (chosen != 0 && item->Id() == chosen)

@@ -11,10 +11,10 @@ namespace {
 // DLLs the console or the libraries under it may pull in; a name that appears between two
 // moments was loaded in that interval.
 const char *const Watched[] = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll", "comctl32.dll",
-    "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll", "combase.dll", "rpcrt4.dll",
-    "imm32.dll", "uxtheme.dll", "winmm.dll", "version.dll", "ws2_32.dll", "qvlclient.dll",
-    "qvldev.dll", "shdocvw.dll", "ieframe.dll", "mshtml.dll", "urlmon.dll", "hhctrl.ocx",
+    "kernel32.dll", "user32.dll",  "gdi32.dll",   "advapi32.dll", "msvcrt.dll",  "comctl32.dll",
+    "shell32.dll",  "shlwapi.dll", "ole32.dll",   "oleaut32.dll", "combase.dll", "rpcrt4.dll",
+    "imm32.dll",    "uxtheme.dll", "winmm.dll",   "version.dll",  "ws2_32.dll",  "qvlclient.dll",
+    "qvldev.dll",   "shdocvw.dll", "ieframe.dll", "mshtml.dll",   "urlmon.dll",  "hhctrl.ocx",
 };
 constexpr int WatchedCount = sizeof Watched / sizeof Watched[0];
 

@@ -13,9 +13,10 @@ namespace {
 bool ShellTakesLongTips()
 {
     HMODULE shell = GetModuleHandleA("shell32.dll");
-    auto getVersion = shell ? reinterpret_cast<DLLGETVERSIONPROC>(
-                                  reinterpret_cast<void (*)()>(GetProcAddress(shell, "DllGetVersion")))
-                            : nullptr;
+    auto getVersion =
+        shell
+            ? reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void (*)()>(GetProcAddress(shell, "DllGetVersion")))
+            : nullptr;
     DLLVERSIONINFO version{};
     version.cbSize = sizeof version;
     return getVersion && SUCCEEDED(getVersion(&version)) && version.dwMajorVersion >= 5;

@@ -180,13 +180,17 @@ std::vector<TextCase> TextCases()
     const std::string fits = std::string(511 - head.size(), 'x'), over = std::string(512 - head.size(), 'y');
     auto limits = [&](const std::string &label, const std::string &end, bool settled) {
         return TextCase{"line length limit is 511 characters, " + label,
-                        head + fits + end + head + over + end + head + "after" + end, {}, settled,
+                        head + fits + end + head + over + end + head + "after" + end,
+                        {},
+                        settled,
                         {{0, 0, fits}, {1, -1}, {2, 0, "after"}}}; // a long line does not hide the next
     };
     return {
         {"one-digit year lines read the same",
          "0\tE\t05/21/3 14:02:07\tDisk at Controller1-Channel2-Device1 failed.\r\n"
-         "0\tW\t12/31/31 23:59:59\tTwo digits\r\n", {}, false,
+         "0\tW\t12/31/31 23:59:59\tTwo digits\r\n",
+         {},
+         false,
          {{0, 0, "Disk at Controller1-Channel2-Device1 failed.", 'E', qvl_pack_time(3, 5, 21, 14, 2, 7)},
           {1, 0, "Two digits", 0, qvl_pack_time(31, 12, 31, 23, 59, 59)}}},
         limits("LF", "\n", false),
@@ -202,13 +206,24 @@ std::vector<TextCase> TextCases()
                      "0\tE\t99/99/99 99:99:99\tfields out of range\n"
                      "0\tE\t05/21/3 14:02:07\ttext\twith\ttabs\n") +
              std::string("0\tE\t05/2\x01/3 \xff\xfe\x00\x00 binary\n", 24),
-         {}, false,
-         {{0, 0, ""}, {1, 0, ""}, {2, 0, ""}, {3, 0, "fields out of range"}, {4, 0, "text\twith\ttabs"}, {5, 0},
+         {},
+         false,
+         {{0, 0, ""},
+          {1, 0, ""},
+          {2, 0, ""},
+          {3, 0, "fields out of range"},
+          {4, 0, "text\twith\ttabs"},
+          {5, 0},
           {6, QVL_NO_SUCH_LINE}}},
-        {"line breaks in a text do not split the line", std::nullopt, {{'W', "Array 'a\nb\rc' verifying aborted."}},
-         false, {{0, 0, "Array 'a b c' verifying aborted."}, {1, QVL_NO_SUCH_LINE}}},
-        {"Ctrl-Z in a text does not hide the rest of the log", std::nullopt,
-         {{'W', "Array 'a\x1A' verifying aborted."}, {'I', "later"}}, false,
+        {"line breaks in a text do not split the line",
+         std::nullopt,
+         {{'W', "Array 'a\nb\rc' verifying aborted."}},
+         false,
+         {{0, 0, "Array 'a b c' verifying aborted."}, {1, QVL_NO_SUCH_LINE}}},
+        {"Ctrl-Z in a text does not hide the rest of the log",
+         std::nullopt,
+         {{'W', "Array 'a\x1A' verifying aborted."}, {'I', "later"}},
+         false,
          {{0, 0, "Array 'a ' verifying aborted."}, {1, 0, "later"}}},
     };
 }
@@ -248,10 +263,7 @@ TEST_F(EventLog, TextsReadBackAsTheLogHoldsThem)
     }
 }
 
-TEST_F(EventLog, ANullEntryIsNotRead)
-{
-    EXPECT_EQ(cs_qvl_enum_event(0, nullptr, 0), -1);
-}
+TEST_F(EventLog, ANullEntryIsNotRead) { EXPECT_EQ(cs_qvl_enum_event(0, nullptr, 0), -1); }
 
 TEST_F(EventLog, BlankOrUnprintableTypeCharactersAreWrittenAsQuestionMarks)
 {
@@ -379,7 +391,8 @@ TEST_F(EventLog, AReplacedLogWithTheOldStampsIsReadAfresh)
     ASSERT_EQ(Text(e), "old one");
 
     const std::string source = LogPath() + ".new";
-    std::ofstream(source, std::ios::binary) << "0\tI\t01/02/26 03:04:05\tnew one\r\n0\tI\t01/02/26 03:04:05\tnew two\r\n";
+    std::ofstream(source, std::ios::binary)
+        << "0\tI\t01/02/26 03:04:05\tnew one\r\n0\tI\t01/02/26 03:04:05\tnew two\r\n";
     FILETIME created, written;
     {
         HANDLE old = CreateFileA(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -387,8 +400,8 @@ TEST_F(EventLog, AReplacedLogWithTheOldStampsIsReadAfresh)
         ASSERT_NE(old, INVALID_HANDLE_VALUE);
         ASSERT_TRUE(GetFileTime(old, &created, nullptr, &written));
         CloseHandle(old);
-        HANDLE other = CreateFileA(source.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE other = CreateFileA(source.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(other, INVALID_HANDLE_VALUE);
         ASSERT_TRUE(SetFileTime(other, &created, nullptr, &written));
         CloseHandle(other);
@@ -510,9 +523,9 @@ template <class Next> int32_t ReferenceLine(EventEntry &entry, int32_t index, Ne
     std::memset(&entry, 0, sizeof entry);
     entry.type = type;
     entry.flags = static_cast<uint8_t>(first);
-    entry.event.time = qvl_pack_time(static_cast<unsigned>(year), static_cast<unsigned>(month),
-                                     static_cast<unsigned>(day), static_cast<unsigned>(hour),
-                                     static_cast<unsigned>(minute), static_cast<unsigned>(second));
+    entry.event.time =
+        qvl_pack_time(static_cast<unsigned>(year), static_cast<unsigned>(month), static_cast<unsigned>(day),
+                      static_cast<unsigned>(hour), static_cast<unsigned>(minute), static_cast<unsigned>(second));
     std::snprintf(entry.text, QVL_EVENT_TEXT, "%s", ReferenceTextOfLine(line));
     return 0;
 }

@@ -128,12 +128,10 @@ TEST_F(EventText, EveryCodeHasItsTypeAndText)
 TEST_F(EventText, EventsThatCannotBeTurnedIntoTextGiveMinusOne)
 {
     const Case cases[] = {
-        {0, 0x20, "", 0, ""},     // unknown codes
-        {18, 0x20, "", 0, ""},
-        {255, 0x20, "", 0, ""},
-        {9, 0x11, "", 0, ""},     // array check on a disk
-        {4, 0x99, "", 0, ""},     // array check on nothing
-        {7, 0x20, "", 0, ""},     // spare take-over names an array, not a disk
+        {0, 0x20, "", 0, ""},                                                       // unknown codes
+        {18, 0x20, "", 0, ""},        {255, 0x20, "", 0, ""}, {9, 0x11, "", 0, ""}, // array check on a disk
+        {4, 0x99, "", 0, ""},                                                       // array check on nothing
+        {7, 0x20, "", 0, ""}, // spare take-over names an array, not a disk
         {7, 0x15 + 0x100, "", 0, ""},
     };
     for (const Case &c : cases) {
@@ -148,7 +146,7 @@ TEST_F(EventText, SpareTakeOverNeedsAReadableParentArray)
     qvltest::LoadScenario(std::string(kSystem) +
                           "controller chip=3 irq=12 channels=1 product=\"P2\" manufacturer=\"M\"\n"
                           "disk id=0x50 controller=2 channel=0 position=0 "
-                                                 "type=hdd capacity=10 model=\"X\"\n");
+                          "type=hdd capacity=10 model=\"X\"\n");
     EXPECT_EQ(Take(7, 0x50, ""), -1) << "a disk without an array";
 }
 

@@ -146,8 +146,8 @@ TEST(ServerInfo, BasicRecordTakesTheEditionFromTheRegistry)
         const char *value;
         const char *edition;
     } cases[] = {
-        {"WinNT", "Professional"},   {"winnt", "Professional"}, {"LanmanNT", "Server"},
-        {"ServerNT", "Advanced Server"}, {"Unknown", ""},        {nullptr, ""},
+        {"WinNT", "Professional"},       {"winnt", "Professional"}, {"LanmanNT", "Server"},
+        {"ServerNT", "Advanced Server"}, {"Unknown", ""},           {nullptr, ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.value ? c.value : "(no value)");
@@ -160,7 +160,8 @@ TEST(ServerInfo, BasicRecordTakesTheEditionFromTheRegistry)
 
 TEST(ServerInfo, NoVersionAnswerWritesNothingAndStillSucceeds)
 {
-    qvltest::ImportPatch patch("qvlclient.dll", "kernel32.dll", "GetVersionExA", reinterpret_cast<void *>(NeverAnswers));
+    qvltest::ImportPatch patch("qvlclient.dll", "kernel32.dll", "GetVersionExA",
+                               reinterpret_cast<void *>(NeverAnswers));
     ASSERT_TRUE(patch.ok());
     Record r = Patterned();
     EXPECT_EQ(cs_qvl_get_server_info(0, reinterpret_cast<ServerInfo *>(r.data())), 0);
@@ -179,7 +180,8 @@ BOOL WINAPI RefusesToRestart(UINT, DWORD)
 // On every family a refused restart request is a failure (95/98/Me reported success).
 TEST(Restart, ARefusedRequestIsReported)
 {
-    qvltest::ImportPatch patch("qvlclient.dll", "user32.dll", "ExitWindowsEx", reinterpret_cast<void *>(RefusesToRestart));
+    qvltest::ImportPatch patch("qvlclient.dll", "user32.dll", "ExitWindowsEx",
+                               reinterpret_cast<void *>(RefusesToRestart));
     ASSERT_TRUE(patch.ok());
     g_exitRequests = 0;
     EXPECT_EQ(cs_qvl_reboot_server(0), -1);

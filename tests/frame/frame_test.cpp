@@ -147,15 +147,24 @@ TEST_F(Frame, TrayDoubleClickShowsAHiddenConsoleAndCloseOnlyHidesIt)
     UiDriver ui([&](UiDriver &d) {
         HWND w = MainForm->hwnd();
         switch (step++) {
-        case 0: PostMessageA(w, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK); break;
-        case 1: steps.push_back(IsWindowVisible(w) ? "shown" : "hidden"); PostMessageA(w, WM_CLOSE, 0, 0); break;
+        case 0:
+            PostMessageA(w, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK);
+            break;
+        case 1:
+            steps.push_back(IsWindowVisible(w) ? "shown" : "hidden");
+            PostMessageA(w, WM_CLOSE, 0, 0);
+            break;
         case 2:
             steps.push_back(IsWindowVisible(w) ? "shown" : "hidden");
             steps.push_back(TrayIconExists() ? "icon" : "no icon");
             PostMessageA(w, WM_COMMAND, IDM_TRAY_OPEN, 0);
             break;
-        case 3: steps.push_back(IsWindowVisible(w) ? "shown" : "hidden"); PostMessageA(w, WM_COMMAND, IDM_TRAY_EXIT, 0); break;
-        default: break;
+        case 3:
+            steps.push_back(IsWindowVisible(w) ? "shown" : "hidden");
+            PostMessageA(w, WM_COMMAND, IDM_TRAY_EXIT, 0);
+            break;
+        default:
+            break;
         }
         (void)d;
     });
@@ -245,16 +254,22 @@ TEST_F(Frame, EventsReloadThenShowTheirBoxesInOrder)
 {
     const struct {
         const char *name;
-        std::vector<std::pair<uint8_t, uint32_t>> queued;        // event code, device
-        const char *argument;                                    // "RAID": the window stays hidden
+        std::vector<std::pair<uint8_t, uint32_t>> queued;       // event code, device
+        const char *argument;                                   // "RAID": the window stays hidden
         std::vector<std::pair<std::string, std::string>> boxes; // caption, text ("": any)
-        bool beep;                                               // while the boxes are open
+        bool beep;                                              // while the boxes are open
     } cases[] = {
         {"an error", {{1, 0x101}}, nullptr, {{"Error", "Disk at Controller1-Channel1-Device1 failed."}}, true},
-        {"a warning and an information while hidden", {{2, 0x101}, {12, 0x201}}, "RAID",
-         {{"Warning", "Plugging disk detected.(Controller1-Channel1-Device1)"}, {"Information", ""}}, false},
-        {"three queued events", {{9, 0x201}, {12, 0x201}, {17, 0x201}}, nullptr,
-         {{"Information", ""}, {"Information", ""}, {"Warning", ""}}, false},
+        {"a warning and an information while hidden",
+         {{2, 0x101}, {12, 0x201}},
+         "RAID",
+         {{"Warning", "Plugging disk detected.(Controller1-Channel1-Device1)"}, {"Information", ""}},
+         false},
+        {"three queued events",
+         {{9, 0x201}, {12, 0x201}, {17, 0x201}},
+         nullptr,
+         {{"Information", ""}, {"Information", ""}, {"Warning", ""}},
+         false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

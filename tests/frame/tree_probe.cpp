@@ -38,8 +38,8 @@ int main(int argc, char **argv)
         if (tree)
             count = SendMessageA(tree, TVM_GETCOUNT, 0, 0); // no pointers: fine across processes
     }
-    std::printf("main window %s, tree nodes %ld (want %ld)\n", main ? "shown" : "missing",
-                static_cast<long>(count), static_cast<long>(want));
+    std::printf("main window %s, tree nodes %ld (want %ld)\n", main ? "shown" : "missing", static_cast<long>(count),
+                static_cast<long>(want));
     if (main) {
         DWORD pid = 0;
         GetWindowThreadProcessId(main, &pid);

@@ -5,8 +5,9 @@
 namespace qvltest {
 
 UiDriver::UiDriver(std::function<void(UiDriver &)> tick, DWORD limitMs)
-    : BoxFinder(20, [this](const FoundBox &box) { Found(box); }, [this] { Step(); }), tick_(std::move(tick)),
-      start_(GetTickCount()), limit_(limitMs)
+    : BoxFinder(
+          20, [this](const FoundBox &box) { Found(box); }, [this] { Step(); }),
+      tick_(std::move(tick)), start_(GetTickCount()), limit_(limitMs)
 {
 }
 

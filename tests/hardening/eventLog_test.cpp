@@ -95,7 +95,8 @@ TEST_F(HostileLog, MalformedFiles)
         {"no last line feed", Line("one") + Line("two") + "0\tW\t05/21/3 14:02:07\tthree", 2},
         {"only line feeds", std::string(1000, '\n'), 1000},
         {"carriage returns alone", std::string(200, '\r') + "\n\r\r\n", 2},
-        {"numbers far too large", "0\tE\t99999999999/99999999999/99999999999 99999999999:99999999999:99999999999\tx\n", 1},
+        {"numbers far too large", "0\tE\t99999999999/99999999999/99999999999 99999999999:99999999999:99999999999\tx\n",
+         1},
         {"negative numbers", "0\tE\t-1/-2/-3 -4:-5:-6\tx\n", 1},
         {"percent signs in the text", Line("%s%s%s%n%n%n%999999d"), 1},
         {"fewer than three tabs", "0\tE\n\t\n", 2},
@@ -118,8 +119,12 @@ TEST_F(HostileLog, RandomBytesFromFixedSeeds)
         for (char &b : bytes) {
             // Mostly printable, with line feeds, tabs, NUL, Ctrl-Z and high bytes mixed in.
             const uint32_t r = random() % 100;
-            b = r < 4 ? '\n' : r < 8 ? '\t' : r < 9 ? '\0' : r < 10 ? '\x1A' : r < 15 ? static_cast<char>(random() % 256)
-                                                                                    : static_cast<char>(' ' + random() % 95);
+            b = r < 4    ? '\n'
+                : r < 8  ? '\t'
+                : r < 9  ? '\0'
+                : r < 10 ? '\x1A'
+                : r < 15 ? static_cast<char>(random() % 256)
+                         : static_cast<char>(' ' + random() % 95);
         }
         WriteLog(bytes);
         EnumerateAll();
@@ -134,11 +139,13 @@ TEST_F(HostileLog, AFileThatGrowsWhileItIsRead)
     std::thread writer([&] {
         // Appends as another program would: its own handle, shared, unsynchronised.
         while (!stop) {
-            HANDLE f = CreateFileA(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            HANDLE f =
+                CreateFileA(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (f != INVALID_HANDLE_VALUE) {
-                const std::string l = appended % 7 == 0 ? std::string(700, 'L') + "\r\n"
-                                                        : "0\tI\t05/21/3 14:02:07\tgrowing " + std::to_string(appended.load()) + "\r\n";
+                const std::string l =
+                    appended % 7 == 0 ? std::string(700, 'L') + "\r\n"
+                                      : "0\tI\t05/21/3 14:02:07\tgrowing " + std::to_string(appended.load()) + "\r\n";
                 DWORD written = 0;
                 WriteFile(f, l.data(), static_cast<DWORD>(l.size()), &written, nullptr);
                 CloseHandle(f);

@@ -22,7 +22,8 @@ const std::string kNoController = "No controller detected.";
 const std::string kNoHotSwap = "The device driver doesn't support how-swap. Please update the driver.";
 const std::string kUnplugged = "The 'QVD-6120 ATA DISK' device can now be safely removed from the system. ";
 const std::string kCannotRemove = "One device can't be removed from the system. It is possible in use.";
-const std::string kRackDiskInUse = "Device 'QVD-6120 ATA DISK' can't be removed from the system. It is possible in use.";
+const std::string kRackDiskInUse =
+    "Device 'QVD-6120 ATA DISK' can't be removed from the system. It is possible in use.";
 const std::string kDiskFailed = "Disk at Controller1-Channel1-Device1 failed.";
 constexpr DeviceId kRackDisk = 0x115;
 constexpr int kDemoNodes = 18; // root, 2 controllers, 6 channels, 9 devices
@@ -127,7 +128,7 @@ Outcome Drive(const std::vector<Injection> &atStart, const std::vector<Injection
 // only from the first reload on.
 struct Expected {
     std::vector<Box> startBoxes;
-    int nodes;                 // after start-up (atStart) or after the rescan (later)
+    int nodes; // after start-up (atStart) or after the rescan (later)
     std::vector<Box> unplugBoxes;
     int nodesAfterUnplug;
     std::vector<Box> eventBoxes;
@@ -229,28 +230,39 @@ TEST(FaultCombinations, ResultCodesOtherThanMinusOne)
         std::vector<Injection> atStart;
         Expected expected;
     } cases[] = {
-        {"query names the disk", {{QVLSIM_OP_QUERY_REMOVE, 1}},
+        {"query names the disk",
+         {{QVLSIM_OP_QUERY_REMOVE, 1}},
          {{}, kDemoNodes, {{"Warning", kRackDiskInUse}}, kDemoNodes, {{"Error", kDiskFailed}}}},
-        {"removal names a position beyond the list", {{QVLSIM_OP_REMOVE_DEVICES, 2}},
+        {"removal names a position beyond the list",
+         {{QVLSIM_OP_REMOVE_DEVICES, 2}},
          {{}, kDemoNodes, {{"Warning", kCannotRemove}}, kDemoNodes, {{"Error", kDiskFailed}}}},
-        {"query refuses with a negative position", {{QVLSIM_OP_QUERY_REMOVE, -7}},
+        {"query refuses with a negative position",
+         {{QVLSIM_OP_QUERY_REMOVE, -7}},
          {{}, kDemoNodes, {{"Warning", kCannotRemove}}, kDemoNodes, {{"Error", kDiskFailed}}}},
-        {"capabilities fail with a positive code", {{QVLSIM_OP_GET_DRIVER_CAPABILITIES, 1}},
+        {"capabilities fail with a positive code",
+         {{QVLSIM_OP_GET_DRIVER_CAPABILITIES, 1}},
          {{{"Error", kNoHotSwap}}, kDemoNodes, {}, kDemoNodes, {{"Error", kDiskFailed}}}},
         // More controllers than the system holds: the two that exist fill it.
-        {"a huge controller count", {{QVLSIM_OP_GET_CONTROLLER_COUNT, 0x7FFFFFFF}},
+        {"a huge controller count",
+         {{QVLSIM_OP_GET_CONTROLLER_COUNT, 0x7FFFFFFF}},
          {{}, kDemoNodes, {{"Information", kUnplugged}}, kDemoNodes - 1, {{"Error", kDiskFailed}}}},
-        {"a negative controller count", {{QVLSIM_OP_GET_CONTROLLER_COUNT, INT32_MIN}},
+        {"a negative controller count",
+         {{QVLSIM_OP_GET_CONTROLLER_COUNT, INT32_MIN}},
          {{{"Error", kNoController}}, 1, {}, 1, {{"Error", kDiskFailed}}}},
-        {"no event waits", {{QVLSIM_OP_GET_EVENT, 1}},
+        {"no event waits",
+         {{QVLSIM_OP_GET_EVENT, 1}},
          {{}, kDemoNodes, {{"Information", kUnplugged}}, kDemoNodes - 1, {}}},
-        {"capabilities and controllers", {{QVLSIM_OP_GET_DRIVER_CAPABILITIES, -1}, {QVLSIM_OP_GET_CONTROLLER_INFO, -1}},
+        {"capabilities and controllers",
+         {{QVLSIM_OP_GET_DRIVER_CAPABILITIES, -1}, {QVLSIM_OP_GET_CONTROLLER_INFO, -1}},
          {{{"Error", kNoController}, {"Error", kNoHotSwap}}, 1, {}, 1, {{"Error", kDiskFailed}}}},
         {"devices, removal and acknowledgement",
-         {{QVLSIM_OP_GET_DEVICE_INFO, -1}, {QVLSIM_OP_QUERY_REMOVE, -1}, {QVLSIM_OP_SET_DEVICE_INFO, -1},
+         {{QVLSIM_OP_GET_DEVICE_INFO, -1},
+          {QVLSIM_OP_QUERY_REMOVE, -1},
+          {QVLSIM_OP_SET_DEVICE_INFO, -1},
           {QVLSIM_OP_RESCAN_DEVICES, -1}},
          {{}, 9, {}, 9, {{"Error", "Disk at  failed."}}}},
-        {"rescan and removal", {{QVLSIM_OP_RESCAN_DEVICES, -1}, {QVLSIM_OP_REMOVE_DEVICES, 1}},
+        {"rescan and removal",
+         {{QVLSIM_OP_RESCAN_DEVICES, -1}, {QVLSIM_OP_REMOVE_DEVICES, 1}},
          {{}, kDemoNodes, {{"Warning", kRackDiskInUse}}, kDemoNodes, {{"Error", kDiskFailed}}}},
     };
     for (const auto &c : cases) {

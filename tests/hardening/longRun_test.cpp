@@ -43,8 +43,7 @@ void Made(Kind k, void *h)
 void Gone(Kind k, void *h) { g_live[k].erase(h); }
 
 // The replacements call the real functions, found by name.
-template <class F>
-F Real(const char *dll, const char *name)
+template <class F> F Real(const char *dll, const char *name)
 {
     return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA(dll), name)));
 }
@@ -69,12 +68,25 @@ template <class R, class... A> struct Counted<R(WINAPI *)(A...)> {
 };
 
 const char kGdi[] = "gdi32.dll", kUser[] = "user32.dll", kComctl[] = "comctl32.dll";
-#define QVL_NAME(f) const char k##f[] = #f;
-QVL_NAME(CreateDIBSection) QVL_NAME(CreateCompatibleBitmap) QVL_NAME(CreateBitmap) QVL_NAME(CreateFontA)
-QVL_NAME(CreateFontIndirectA) QVL_NAME(CreateSolidBrush) QVL_NAME(CreatePen) QVL_NAME(DeleteObject)
-QVL_NAME(CreateCompatibleDC) QVL_NAME(DeleteDC) QVL_NAME(ImageList_Create) QVL_NAME(ImageList_Destroy)
-QVL_NAME(CreateWindowExA) QVL_NAME(DestroyWindow) QVL_NAME(CreateMenu) QVL_NAME(CreatePopupMenu)
-QVL_NAME(LoadMenuA) QVL_NAME(DestroyMenu)
+#define QVL_NAME(f) const char k##f[] = #f
+QVL_NAME(CreateDIBSection);
+QVL_NAME(CreateCompatibleBitmap);
+QVL_NAME(CreateBitmap);
+QVL_NAME(CreateFontA);
+QVL_NAME(CreateFontIndirectA);
+QVL_NAME(CreateSolidBrush);
+QVL_NAME(CreatePen);
+QVL_NAME(DeleteObject);
+QVL_NAME(CreateCompatibleDC);
+QVL_NAME(DeleteDC);
+QVL_NAME(ImageList_Create);
+QVL_NAME(ImageList_Destroy);
+QVL_NAME(CreateWindowExA);
+QVL_NAME(DestroyWindow);
+QVL_NAME(CreateMenu);
+QVL_NAME(CreatePopupMenu);
+QVL_NAME(LoadMenuA);
+QVL_NAME(DestroyMenu);
 #undef QVL_NAME
 
 template <const char *Dll, const char *Name, Kind K, class F> void *Creator(F)
@@ -82,8 +94,7 @@ template <const char *Dll, const char *Name, Kind K, class F> void *Creator(F)
     return reinterpret_cast<void *>(&Counted<F>::template Create<Dll, Name, K>);
 }
 // A destroyer's first argument is the handle it lets go.
-template <const char *Dll, const char *Name, Kind K, class R, class H, class... A>
-void *Destroyer(R(WINAPI *)(H, A...))
+template <const char *Dll, const char *Name, Kind K, class R, class H, class... A> void *Destroyer(R(WINAPI *)(H, A...))
 {
     return reinterpret_cast<void *>(&Counted<R(WINAPI *)(A...)>::template Destroy<Dll, Name, K, H>);
 }
@@ -160,7 +171,8 @@ protected:
             bool used; // the console imports it: the patch must take
         } hooks[] = {
             {"gdi32.dll", "CreateDIBSection", Creator<kGdi, kCreateDIBSection, Gdi>(&CreateDIBSection), true},
-            {"gdi32.dll", "CreateCompatibleBitmap", Creator<kGdi, kCreateCompatibleBitmap, Gdi>(&CreateCompatibleBitmap), true},
+            {"gdi32.dll", "CreateCompatibleBitmap",
+             Creator<kGdi, kCreateCompatibleBitmap, Gdi>(&CreateCompatibleBitmap), true},
             {"gdi32.dll", "CreateBitmap", Creator<kGdi, kCreateBitmap, Gdi>(&CreateBitmap), false},
             {"gdi32.dll", "CreateFontA", Creator<kGdi, kCreateFontA, Gdi>(&CreateFontA), true},
             {"gdi32.dll", "CreateFontIndirectA", Creator<kGdi, kCreateFontIndirectA, Gdi>(&CreateFontIndirectA), false},
@@ -170,8 +182,10 @@ protected:
             {"gdi32.dll", "CreateCompatibleDC", Creator<kGdi, kCreateCompatibleDC, Dc>(&CreateCompatibleDC), true},
             {"gdi32.dll", "DeleteDC", Destroyer<kGdi, kDeleteDC, Dc>(&DeleteDC), true},
             {"user32.dll", "LoadImageA", reinterpret_cast<void *>(MyLoadImageA), true},
-            {"comctl32.dll", "ImageList_Create", Creator<kComctl, kImageList_Create, ImageList>(&ImageList_Create), true},
-            {"comctl32.dll", "ImageList_Destroy", Destroyer<kComctl, kImageList_Destroy, ImageList>(&ImageList_Destroy), true},
+            {"comctl32.dll", "ImageList_Create", Creator<kComctl, kImageList_Create, ImageList>(&ImageList_Create),
+             true},
+            {"comctl32.dll", "ImageList_Destroy", Destroyer<kComctl, kImageList_Destroy, ImageList>(&ImageList_Destroy),
+             true},
             {"user32.dll", "CreateWindowExA", Creator<kUser, kCreateWindowExA, Window>(&CreateWindowExA), true},
             {"user32.dll", "DestroyWindow", Destroyer<kUser, kDestroyWindow, Window>(&DestroyWindow), true},
             {"user32.dll", "CreateMenu", Creator<kUser, kCreateMenu, Menu>(&CreateMenu), false},
@@ -211,8 +225,9 @@ TEST_F(LongRun, ReloadsWithTreeRebuildsAndPanelRefreshes)
                 MainForm->ServerMan->GetSystem()->Reload();
                 HWND tree = hardening::Tree();
                 HTREEITEM node = done % 3 == 0 ? TreeView_GetChild(tree, TreeView_GetRoot(tree))
-                                 : done % 3 == 1 ? TreeView_GetChild(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)))
-                                                 : hardening::FindDeviceNode(disks[(done / 3) % 4]);
+                                 : done % 3 == 1
+                                     ? TreeView_GetChild(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)))
+                                     : hardening::FindDeviceNode(disks[(done / 3) % 4]);
                 TreeView_SelectItem(tree, node);
                 if (done + 1 == warmUp) {
                     // The first report costs memory once (about 2 MiB of the C runtime's and

@@ -22,14 +22,13 @@ namespace {
 
 // Two controllers (the second for the hostile controller record), the disks the channels
 // name, and arrays whose records the tests then overwrite.
-const char kScenario[] =
-    "capabilities max_controllers=4 features=0x08\n"
-    "controller chip=3 irq=11 channels=2 product=\"A\" manufacturer=\"B\"\n"
-    "controller chip=3 irq=11 channels=1 product=\"A\" manufacturer=\"B\"\n"
-    "disk id=0x101 controller=0 channel=0 position=0 capacity=1000 model=\"D1\"\n"
-    "disk id=0x102 controller=0 channel=0 position=1 capacity=1000 model=\"D2\"\n"
-    "disk id=0x103 controller=0 channel=1 position=0 capacity=1000 model=\"D3\"\n"
-    "disk id=0x104 controller=1 channel=0 position=0 capacity=1000 model=\"D4\"\n";
+const char kScenario[] = "capabilities max_controllers=4 features=0x08\n"
+                         "controller chip=3 irq=11 channels=2 product=\"A\" manufacturer=\"B\"\n"
+                         "controller chip=3 irq=11 channels=1 product=\"A\" manufacturer=\"B\"\n"
+                         "disk id=0x101 controller=0 channel=0 position=0 capacity=1000 model=\"D1\"\n"
+                         "disk id=0x102 controller=0 channel=0 position=1 capacity=1000 model=\"D2\"\n"
+                         "disk id=0x103 controller=0 channel=1 position=0 capacity=1000 model=\"D3\"\n"
+                         "disk id=0x104 controller=1 channel=0 position=0 capacity=1000 model=\"D4\"\n";
 
 DeviceInfo Disk(DeviceId parent, char fill)
 {
@@ -118,7 +117,8 @@ TEST_F(HostileRecords, DiskTextsStayWithinTheirFieldsAndParentWalksEnd)
         EXPECT_LE(info.ArrayName.size(), 16u);
         EXPECT_EQ(info.LocationStr, "Controller 256, Channel 256, Unknown");
         EXPECT_EQ(info.TransferModeStr, "Unknown");
-        EXPECT_EQ(info.StatusStr, qvl_valid_id(c.parent) ? "Disabled,Bootable,Dedicated spare" : "Disabled,Bootable,Spare");
+        EXPECT_EQ(info.StatusStr,
+                  qvl_valid_id(c.parent) ? "Disabled,Bootable,Dedicated spare" : "Disabled,Bootable,Spare");
     }
 }
 
@@ -201,7 +201,8 @@ TEST_F(HostileRecords, ControllerRecordsWithFullTextsAndHugeCounts)
                  {"no controllers at most", "capabilities max_controllers=0 features=8\n", 0x7FFFFFFF, 0}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        LoadScenario(std::string(c.capabilities) + (kScenario + std::strlen("capabilities max_controllers=4 features=0x08\n")));
+        LoadScenario(std::string(c.capabilities) +
+                     (kScenario + std::strlen("capabilities max_controllers=4 features=0x08\n")));
         ASSERT_EQ(qvlsim_set_raw_controller(0, &rec), 0);
         ASSERT_EQ(qvlsim_set_raw_controller(1, &rec), 0);
         qvlsim_inject(QVLSIM_OP_GET_CONTROLLER_COUNT, c.count, 0);
@@ -222,11 +223,11 @@ TEST_F(HostileRecords, EventTextsStayWithinTheEntry)
 {
     Raw(0x101, Disk(0x203, 'D'));
     Raw(0x102, Disk(0xDEAD, 'E'));
-    Raw(0x201, Array(QVL_NO_DEVICE, {1, 2, 3, 4, 5, 6, 7, 8}, 'N'));           // 16-byte name
-    Raw(0x202, Array(0x203, {0x101}, 'O'));                                     // member of 0x203
-    Raw(0x203, Array(0x203, {9, 9, 9, 9, 9, 9, 9, 0x202}, 'P'));                // own parent
+    Raw(0x201, Array(QVL_NO_DEVICE, {1, 2, 3, 4, 5, 6, 7, 8}, 'N')); // 16-byte name
+    Raw(0x202, Array(0x203, {0x101}, 'O'));                          // member of 0x203
+    Raw(0x203, Array(0x203, {9, 9, 9, 9, 9, 9, 9, 0x202}, 'P'));     // own parent
     DeviceInfo lying = Disk(QVL_NO_DEVICE, 'Z');
-    Raw(0x204, lying);                                                          // a disk, not an array
+    Raw(0x204, lying); // a disk, not an array
     uint8_t longName[QVL_EVENT_PAYLOAD];
     std::memset(longName, 'W', sizeof longName);
 
@@ -240,7 +241,8 @@ TEST_F(HostileRecords, EventTextsStayWithinTheEntry)
         std::string text;
     } cases[] = {
         {"array name of 16", 9, 0x201, nullptr, 0, "Array '" + n16 + "' verifying started."},
-        {"member 8 of a parent with 255 members", 12, 0x202, nullptr, 0, "Array 'Member 8 of " + p16 + "' verifying completed."},
+        {"member 8 of a parent with 255 members", 12, 0x202, nullptr, 0,
+         "Array 'Member 8 of " + p16 + "' verifying completed."},
         {"an array that is its own parent", 17, 0x203, nullptr, 0, "Array '' data is not consistent."},
         {"a disk where an array belongs", 9, 0x204, nullptr, -1, ""},
         {"disk at positions of 255", 1, 0x101, nullptr, 0, "Disk at Controller256-Channel256-Device256 failed."},

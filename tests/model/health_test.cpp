@@ -14,13 +14,20 @@ std::string System(const std::string &disk, const std::string &a, const std::str
 {
     return "capabilities max_controllers=4 features=0x09\n"
            "controller chip=5 irq=10 channels=4\n"
-           "disk id=0x111 controller=0 channel=0 position=0 capacity=1000 " + disk + "\n"
+           "disk id=0x111 controller=0 channel=0 position=0 capacity=1000 " +
+           disk +
+           "\n"
            "disk id=0x112 controller=0 channel=1 position=0 capacity=1000\n"
            "disk id=0x113 controller=0 channel=2 position=0 capacity=1000\n"
            "disk id=0x114 controller=0 channel=3 position=0 capacity=1000\n"
-           "array id=0x211 name=\"Mirror A\" level=1 block=7 members=0x111,0x112 " + a + "\n"
-           "array id=0x212 name=\"Mirror B\" level=1 block=7 members=0x113,0x114 " + b + "\n"
-           "array id=0x210 name=\"Data\" level=0 block=7 members=0x211,0x212 " + data + "\n";
+           "array id=0x211 name=\"Mirror A\" level=1 block=7 members=0x111,0x112 " +
+           a +
+           "\n"
+           "array id=0x212 name=\"Mirror B\" level=1 block=7 members=0x113,0x114 " +
+           b +
+           "\n"
+           "array id=0x210 name=\"Data\" level=0 block=7 members=0x211,0x212 " +
+           data + "\n";
 }
 
 } // namespace

@@ -39,13 +39,24 @@ inline std::vector<std::string> DriverCalls()
         // Arguments before the record pointer.
         unsigned numeric = 0;
         switch (c.operation) {
-        case QVLSIM_OP_GET_CONTROLLER_INFO: numeric = 1; break;
-        case QVLSIM_OP_GET_CHANNEL_INFO: numeric = 2; break;
-        case QVLSIM_OP_GET_DEVICE_INFO: numeric = 1; break;
-        case QVLSIM_OP_SET_DEVICE_INFO: numeric = 1; break;
+        case QVLSIM_OP_GET_CONTROLLER_INFO:
+            numeric = 1;
+            break;
+        case QVLSIM_OP_GET_CHANNEL_INFO:
+            numeric = 2;
+            break;
+        case QVLSIM_OP_GET_DEVICE_INFO:
+            numeric = 1;
+            break;
+        case QVLSIM_OP_SET_DEVICE_INFO:
+            numeric = 1;
+            break;
         case QVLSIM_OP_QUERY_REMOVE:
-        case QVLSIM_OP_REMOVE_DEVICES: numeric = 1; break;
-        default: break;
+        case QVLSIM_OP_REMOVE_DEVICES:
+            numeric = 1;
+            break;
+        default:
+            break;
         }
         std::string s = qvlsim_operation_name(c.operation);
         s += '(';

@@ -78,8 +78,8 @@ TEST(ImageLists, DescriptionsAreCopies)
 // Every picture shows something, and no two pictures of a list are the same.
 TEST(ImageLists, PicturesAreDrawnAndDistinct)
 {
-    for (const TQvlImagelist *list : {&dm->ChipAndEventInfoImagelist, &dm->DeviceImagelist,
-                                      &dm->DeviceInfoImagelist, &dm->DM_ImageList}) {
+    for (const TQvlImagelist *list :
+         {&dm->ChipAndEventInfoImagelist, &dm->DeviceImagelist, &dm->DeviceInfoImagelist, &dm->DM_ImageList}) {
         std::vector<std::vector<COLORREF>> seen;
         for (int i = 0; i < list->Count(); ++i) {
             SCOPED_TRACE(i);
@@ -125,9 +125,12 @@ TEST(ComposeDevicePicture, EveryMarkCombination)
             marks = {{MarkDisabled, 0}};
         } else {
             int slot = 0;
-            if (cls & 8) marks.push_back({MarkBootable, slot++});
-            if (cls & 4) marks.push_back({MarkSpare, slot++});
-            if (cls & 0x10) marks.push_back({MarkAttention, slot++});
+            if (cls & 8)
+                marks.push_back({MarkBootable, slot++});
+            if (cls & 4)
+                marks.push_back({MarkSpare, slot++});
+            if (cls & 0x10)
+                marks.push_back({MarkAttention, slot++});
         }
         qvl::Bitmap picture;
         dm->ComposeDevicePicture(picture, 0, cls);
@@ -145,7 +148,7 @@ TEST(ComposeDevicePicture, MarkPixelsLandInTheirCorners)
     dm->ComposeDevicePicture(picture, 4, 0x1C);
     {
         qvl::BitmapDC dc(picture.get());
-        EXPECT_EQ(GetPixel(dc.get(), 12 + 0, 0 + 1), RGB(0, 0, 0));     // monitor frame
+        EXPECT_EQ(GetPixel(dc.get(), 12 + 0, 0 + 1), RGB(0, 0, 0));      // monitor frame
         EXPECT_EQ(GetPixel(dc.get(), 12 + 3, 0 + 4), RGB(96, 160, 224)); // monitor screen
         EXPECT_EQ(GetPixel(dc.get(), 0 + 0, 0 + 2), RGB(230, 0, 0));     // red arrow
         EXPECT_EQ(GetPixel(dc.get(), 0 + 11, 0 + 8), RGB(0, 64, 255));   // blue arrow
@@ -206,7 +209,7 @@ TEST(DevicePictures, ByTypeAndRack)
         int cls;
         bool inRack;
     } cases[] = {
-        {0x51, 3, 0, true}, {0x52, 0, 0, false},   {0x53, 1, 0, false}, {0x54, 2, 8, false},
+        {0x51, 3, 0, true},  {0x52, 0, 0, false},  {0x53, 1, 0, false}, {0x54, 2, 8, false},
         {0x55, 4, 0, false}, {0x56, -1, 0, false}, {0x57, 0, 6, false},
     };
     TRAIDSystem system(0, dm); // the device objects draw through the system's composer

@@ -17,27 +17,34 @@ namespace {
 using Calls = std::vector<std::string>;
 
 // Controller 0 fails; controller 1 takes position 0 and keeps its driver index 1.
-const char *const Mixed =
-    "capabilities max_controllers=4 features=0x08\n"
-    "controller chip=1 irq=5 channels=2 fail=-1\n"
-    "controller chip=2 irq=6 channels=3\n"
-    "controller chip=3 irq=7 channels=1\n"
-    "channel controller=1 index=1 fail=-1\n"
-    "disk id=0x41 controller=0 channel=0 position=0 model=\"On the failed controller\"\n"
-    "disk id=0x42 controller=1 channel=0 position=1 fail=-1\n"
-    "disk id=0x43 controller=1 channel=2 position=0 model=\"Second\"\n"
-    "disk id=0x44 controller=2 channel=0 position=0 model=\"Third\"\n";
+const char *const Mixed = "capabilities max_controllers=4 features=0x08\n"
+                          "controller chip=1 irq=5 channels=2 fail=-1\n"
+                          "controller chip=2 irq=6 channels=3\n"
+                          "controller chip=3 irq=7 channels=1\n"
+                          "channel controller=1 index=1 fail=-1\n"
+                          "disk id=0x41 controller=0 channel=0 position=0 model=\"On the failed controller\"\n"
+                          "disk id=0x42 controller=1 channel=0 position=1 fail=-1\n"
+                          "disk id=0x43 controller=1 channel=2 position=0 model=\"Second\"\n"
+                          "disk id=0x44 controller=2 channel=0 position=0 model=\"Third\"\n";
 
 const Calls MixedEnumeration = {
     "get_controller_count()",
     "get_controller_info(0)",
-    "get_controller_info(1)", "get_channel_info(1,0)", "get_channel_info(1,1)", "get_channel_info(1,2)",
-    "get_controller_info(2)", "get_channel_info(2,0)",
+    "get_controller_info(1)",
+    "get_channel_info(1,0)",
+    "get_channel_info(1,1)",
+    "get_channel_info(1,2)",
+    "get_controller_info(2)",
+    "get_channel_info(2,0)",
     // channels, by each controller's driver index
-    "get_channel_info(1,0)", "get_channel_info(1,1)", "get_channel_info(1,2)",
+    "get_channel_info(1,0)",
+    "get_channel_info(1,1)",
+    "get_channel_info(1,2)",
     "get_channel_info(2,0)",
     // devices: channel by channel, master before slave, empty positions not asked for
-    "get_device_info(42)", "get_device_info(43)", "get_device_info(44)",
+    "get_device_info(42)",
+    "get_device_info(43)",
+    "get_device_info(44)",
 };
 
 TEST(TRAIDSystem, EnumerationOrderAndClosedUpTables)
@@ -103,8 +110,7 @@ TEST(TRAIDSystem, ChannelsAfterAFailedControllerAreNotAnothersChannels)
 
 // Empty positions carry 0 or 0xFFFFFFFF; a driver that answers for them must not make a disk.
 // The fakes reach the library through its exports, not through the patched imports.
-template <typename F>
-F Export(const char *name)
+template <typename F> F Export(const char *name)
 {
     return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("qvlclient.dll"), name)));
 }
@@ -183,9 +189,8 @@ TEST(TRAIDSystem, TableCapacities)
          "controller chip=1 irq=5 channels=1\ncontroller chip=1 irq=5 channels=1\n"
          "controller chip=1 irq=5 channels=1\n",
          false, 2, 2, true},
-        {"capabilities fail",
-         "capabilities max_controllers=2 features=0x08\ncontroller chip=1 irq=5 channels=1\n", true,
-         4, 1, false},
+        {"capabilities fail", "capabilities max_controllers=2 features=0x08\ncontroller chip=1 irq=5 channels=1\n",
+         true, 4, 1, false},
         {"no hot swap bit", "capabilities max_controllers=6 features=0x05\n", false, 6, 0, false},
         {"no controllers at all", "capabilities max_controllers=0 features=0x08\n", false, 0, 0, true},
     };
@@ -225,8 +230,8 @@ TEST(TRAIDSystem, EightChannelsOnEveryControllerKeepAllTheirDisks)
         scenario += "controller chip=1 irq=5 channels=8\n";
         for (int h = 0; h < 8; ++h) {
             char disk[80];
-            std::snprintf(disk, sizeof disk, "disk id=0x%d controller=%d channel=%d position=%d\n",
-                          1000 + 10 * c + h, c, h, h % 2);
+            std::snprintf(disk, sizeof disk, "disk id=0x%d controller=%d channel=%d position=%d\n", 1000 + 10 * c + h,
+                          c, h, h % 2);
             scenario += disk;
         }
     }
@@ -258,8 +263,7 @@ TEST(TRAIDSystem, UnplugResults)
         {"remove names the device", 0, 1, false, busy, true},
         {"remove names a position beyond the list", 0, 2, false, one, true},
         {"remove fails", 0, -5, false, one, true},
-        {"both succeed", 0, 0, true,
-         "The 'Rack Disk' device can now be safely removed from the system. ", true},
+        {"both succeed", 0, 0, true, "The 'Rack Disk' device can now be safely removed from the system. ", true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.label);
@@ -290,8 +294,7 @@ TEST(TRAIDSystem, UnplugForReal)
                  "disk id=0x72 controller=0 channel=0 position=1 model=\"Busy Disk\" busy=1\n");
     TRAIDSystem system(0);
     EXPECT_FALSE(system.Unplug(0x72));
-    EXPECT_EQ(system.ResultMessage,
-              "Device 'Busy Disk' can't be removed from the system. It is possible in use.");
+    EXPECT_EQ(system.ResultMessage, "Device 'Busy Disk' can't be removed from the system. It is possible in use.");
     EXPECT_EQ(system.DeviceCount(), 2);
     EXPECT_TRUE(system.Unplug(0x71));
     EXPECT_EQ(system.DeviceCount(), 1);
@@ -369,8 +372,8 @@ TEST(DeviceObjects, CopiesAndChildTables)
     EXPECT_EQ(controller.Name, "Controller 1");
     EXPECT_EQ(controller.Info.Product, "P");
     EXPECT_EQ(controller.Info.ChipName, live.Info.ChipName);
-    EXPECT_EQ(controller.Info.ChipCode, 0);                  // not copied
-    EXPECT_EQ(controller.Info.Channels[0].IoPortStr, "");    // not copied
+    EXPECT_EQ(controller.Info.ChipCode, 0);               // not copied
+    EXPECT_EQ(controller.Info.Channels[0].IoPortStr, ""); // not copied
     EXPECT_EQ(controller.ChildCount(), 0);
     ASSERT_TRUE(controller.Picture);
     EXPECT_NE(controller.Picture.get(), live.Picture.get());

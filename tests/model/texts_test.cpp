@@ -14,9 +14,8 @@ TEST(CapacityText, TruncatesAtEachStep)
         uint32_t sectors;
         const char *text;
     } cases[] = {
-        {78165360u, "40.01 GB"}, {19999999u, "10.23 GB"}, {0u, "0.00 GB"},
-        {1999u, "0.00 GB"},      {19999u, "0.00 GB"},     {20000u, "0.01 GB"},
-        {0xFFFFFFFFu, "2199.02 GB"},
+        {78165360u, "40.01 GB"}, {19999999u, "10.23 GB"},     {0u, "0.00 GB"}, {1999u, "0.00 GB"}, {19999u, "0.00 GB"},
+        {20000u, "0.01 GB"},     {0xFFFFFFFFu, "2199.02 GB"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.sectors);
@@ -104,7 +103,9 @@ std::string DiskScenario(const std::string &first = "")
 {
     return "controller chip=1 irq=5 channels=1\n"
            "controller chip=1 irq=5 channels=4\n"
-           "disk id=0x11 controller=1 channel=0 position=0 capacity=1000 " + first + "\n"
+           "disk id=0x11 controller=1 channel=0 position=0 capacity=1000 " +
+           first +
+           "\n"
            "disk id=0x12 controller=1 channel=0 position=1 capacity=1000\n"
            "disk id=0x13 controller=1 channel=1 position=0 capacity=1000\n"
            "disk id=0x14 controller=1 channel=1 position=1 capacity=1000\n"
@@ -128,15 +129,13 @@ TEST(ReadArrayTexts, LevelsAndTwoLevelArrays)
         const char *firstDisk = ""; // words added to disk 0x11
     } cases[] = {
         {"raid0", "array id=0xA0 level=0 block=7 members=0x11,0x12", 1, "RAID 0", "64k", 1, 2},
-        {"raid1 has no block size", "array id=0xA0 level=1 block=7 members=0x11,0x12", 2,
-         "RAID 1", "", 1, 2},
+        {"raid1 has no block size", "array id=0xA0 level=1 block=7 members=0x11,0x12", 2, "RAID 1", "", 1, 2},
         {"raid1.5", "array id=0xA0 level=1.5 block=7 members=0x11,0x12", 10, "RAID 1.5", "", 1, 2},
         {"raid5", "array id=0xA0 level=5 block=3 members=0x11,0x12,0x13", 3, "RAID 5", "4k", 1, 3},
         {"jbod", "array id=0xA0 level=jbod block=7 members=0x11", 7, "JBOD", "", 1, 1},
         {"unknown code", "array id=0xA0 raid_code=4 block=7 members=0x11", 4, "Unknown", "", 1, 1},
-        {"eight members, no terminator",
-         "array id=0xA0 level=jbod members=0x11,0x12,0x13,0x14,0x15,0x16,0x17,0x18", 7, "JBOD",
-         "", 1, 8},
+        {"eight members, no terminator", "array id=0xA0 level=jbod members=0x11,0x12,0x13,0x14,0x15,0x16,0x17,0x18", 7,
+         "JBOD", "", 1, 8},
         {"raid 1/0",
          "array id=0xB1 level=1 members=0x11,0x12\narray id=0xB2 level=1 members=0x13,0x14\n"
          "array id=0xA0 level=0 block=6 members=0xB1,0xB2",
@@ -177,7 +176,7 @@ TEST(ReadArrayTexts, BlockSizeCodes)
     const struct {
         int code;
         const char *text;
-    } cases[] = {{0, "2048k"}, {1, "2048k"}, {2, "2k"},     {3, "4k"},     {7, "64k"},
+    } cases[] = {{0, "2048k"},  {1, "2048k"},  {2, "2k"},     {3, "4k"},     {7, "64k"},
                  {11, "1024k"}, {12, "2048k"}, {13, "2048k"}, {255, "2048k"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.code);
@@ -190,10 +189,9 @@ TEST(ReadArrayTexts, BlockSizeCodes)
 
 TEST(ReadArrayTexts, FieldsAndStatusAdjustments)
 {
-    LoadScenario(Disks +
-                 "array id=0xA0 name=\"ABCDEFGHIJKLMNOP\" text=\"kept\" level=1 members=0x11,0x12 "
-                 "status=0xA progress=10000 capacity=78165360\n"
-                 "array id=0xA1 name=\"Off\" level=1 members=0x13 status=0x19\n");
+    LoadScenario(Disks + "array id=0xA0 name=\"ABCDEFGHIJKLMNOP\" text=\"kept\" level=1 members=0x11,0x12 "
+                         "status=0xA progress=10000 capacity=78165360\n"
+                         "array id=0xA1 name=\"Off\" level=1 members=0x13 status=0x19\n");
     _Arrayinfo info;
     ASSERT_TRUE(ReadArrayTexts(0, 0xA0, info));
     EXPECT_EQ(info.Name, "ABCDEFGHIJKLMNOP"); // a full field has no zero byte
@@ -270,7 +268,8 @@ TEST(ReadDeviceTexts, TransferModesTypesAndPositions)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.words);
         LoadScenario(std::string("controller chip=1 irq=5 channels=1\n"
-                                 "disk id=0x21 controller=0 channel=0 ") + c.words + "\n");
+                                 "disk id=0x21 controller=0 channel=0 ") +
+                     c.words + "\n");
         _PhyDeviceinfo info;
         ASSERT_TRUE(ReadDeviceTexts(0, 0x21, info));
         EXPECT_EQ(info.TransferModeStr, c.mode);
@@ -298,8 +297,7 @@ TEST(ReadDeviceTexts, ArrayNameIsTheTopmostReadable)
          "array id=0xA0 name=\"Outer\" level=0 members=0xB1 fail=-1",
          "Inner"},
         {"parent fails", "array id=0xA0 name=\"Mirror\" level=1 members=0x11,0x12 fail=-1", ""},
-        {"array is its own parent",
-         "array id=0xA0 name=\"Self\" level=1 members=0x11,0x12 parent=0xA0", "Self"},
+        {"array is its own parent", "array id=0xA0 name=\"Self\" level=1 members=0x11,0x12 parent=0xA0", "Self"},
         {"two arrays name each other",
          "array id=0xA0 name=\"First\" level=1 members=0x11,0x12 parent=0xA1\n"
          "array id=0xA1 name=\"Second\" level=1 parent=0xA0",

@@ -11,10 +11,7 @@ struct Commands {
     bool unplug;
 };
 
-Commands MenuState(const Console &c)
-{
-    return {c.MenuEnabled("Rescan Devices"), c.MenuEnabled("Unplug")};
-}
+Commands MenuState(const Console &c) { return {c.MenuEnabled("Rescan Devices"), c.MenuEnabled("Unplug")}; }
 
 Commands ButtonState(const Console &c)
 {

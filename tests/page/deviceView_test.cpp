@@ -7,15 +7,10 @@ using namespace pagetest;
 namespace {
 
 const std::vector<std::string> DemoTree = {
-    "Local host",
-    "Controller 1",
-    "Channel 1", "QVD-4080 ATA DISK", "QV CD-ROM 52X",
-    "Channel 2", "QVD-4080 ATA DISK", "QVD-4080 ATA DISK",
-    "Controller 2",
-    "Channel 1", "QVD-8160 ATA DISK",
-    "Channel 2", "QVD-8160 ATA DISK",
-    "Channel 3", "QVD-8160 ATA DISK", "QVD-6120 ATA DISK",
-    "Channel 4", "QVD-8160 ATA DISK",
+    "Local host",        "Controller 1",      "Channel 1",         "QVD-4080 ATA DISK", "QV CD-ROM 52X",
+    "Channel 2",         "QVD-4080 ATA DISK", "QVD-4080 ATA DISK", "Controller 2",      "Channel 1",
+    "QVD-8160 ATA DISK", "Channel 2",         "QVD-8160 ATA DISK", "Channel 3",         "QVD-8160 ATA DISK",
+    "QVD-6120 ATA DISK", "Channel 4",         "QVD-8160 ATA DISK",
 };
 
 std::vector<std::string> Texts(const Console &c)
@@ -151,7 +146,8 @@ TEST(DeviceView, LeftAndRightClicksSelectAndShowTheNode)
         EXPECT_EQ(c.View().TreeView->Selected(), k.node);
         EXPECT_EQ(c.Panel().Title(), k.title);
         const TDeviceBase *object = c.View().NodeObject(k.node);
-        const bool unplug = object && object->Kind == KindDevice && !IsValidId(static_cast<const TDevice *>(object)->Info.Parent);
+        const bool unplug =
+            object && object->Kind == KindDevice && !IsValidId(static_cast<const TDevice *>(object)->Info.Parent);
         EXPECT_EQ(c.MenuEnabled("Unplug"), unplug);
     }
 }
@@ -339,9 +335,11 @@ TEST(DeviceView, AfterEveryResizeTheWindowLooksAsIfPaintedAfresh)
     } cases[] = {
         {"maximise", [](HWND m, HWND) { ShowWindow(m, SW_MAXIMIZE); }},
         {"restore", [](HWND m, HWND) { ShowWindow(m, SW_RESTORE); }},
-        {"edge drag narrower", [](HWND m, HWND) { SetWindowPos(m, nullptr, 0, 0, 620, 500, SWP_NOMOVE | SWP_NOZORDER); }},
+        {"edge drag narrower",
+         [](HWND m, HWND) { SetWindowPos(m, nullptr, 0, 0, 620, 500, SWP_NOMOVE | SWP_NOZORDER); }},
         {"edge drag wider", [](HWND m, HWND) { SetWindowPos(m, nullptr, 0, 0, 760, 560, SWP_NOMOVE | SWP_NOZORDER); }},
-        {"splitter drag", [](HWND, HWND s) {
+        {"splitter drag",
+         [](HWND, HWND s) {
              SendMessageA(s, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
              SendMessageA(s, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(61, 10));
              SendMessageA(s, WM_LBUTTONUP, 0, MAKELPARAM(61, 10));
@@ -405,7 +403,8 @@ TEST(DeviceView, AReloadOfTheSameShapeUpdatesTheNodesInPlaceAsARebuildWouldShowT
     EXPECT_EQ(c.Panel().Title(), "System Information");
     EXPECT_NE(drawn(failing), failingBefore);
     EXPECT_EQ(drawn(renamed), renamedBefore);
-    RedrawWindow(c.main->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(c.main->hwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const std::vector<DWORD> afresh = Capture(c.main->hwnd());
     EXPECT_TRUE(after == afresh) << "stale pixels";
 }

@@ -26,7 +26,8 @@ struct KernelHandle {
     HANDLE h;
     ~KernelHandle()
     {
-        if (h) CloseHandle(h);
+        if (h)
+            CloseHandle(h);
     }
 };
 
@@ -36,7 +37,8 @@ struct RemoteMemory {
     void *at;
     RemoteMemory(HANDLE p, size_t size) : process(p), at(VirtualAllocEx(p, nullptr, size, MEM_COMMIT, PAGE_READWRITE))
     {
-        if (!at) throw Fail{"no memory in the console's process"};
+        if (!at)
+            throw Fail{"no memory in the console's process"};
     }
     ~RemoteMemory() { VirtualFreeEx(process, at, 0, MEM_RELEASE); }
     RemoteMemory(const RemoteMemory &) = delete;
@@ -60,7 +62,8 @@ struct Bitmap {
 HWND mainWindow()
 {
     HWND w = FindWindowA("QvlMainForm", "Quorvel Hot-Swap Utility");
-    if (!w) throw Fail{"no main window"};
+    if (!w)
+        throw Fail{"no main window"};
     return w;
 }
 
@@ -74,7 +77,8 @@ BOOL CALLBACK MatchClass(HWND w, LPARAM p)
     auto *s = reinterpret_cast<Search *>(p);
     char name[64] = "";
     GetClassNameA(w, name, sizeof name);
-    if (lstrcmpiA(name, s->name) != 0) return TRUE;
+    if (lstrcmpiA(name, s->name) != 0)
+        return TRUE;
     s->found = w;
     return FALSE;
 }
@@ -83,7 +87,8 @@ HWND child(HWND parent, const char *className)
 {
     Search search{className, nullptr};
     EnumChildWindows(parent, MatchClass, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) throw Fail{"the window has no such part"};
+    if (!search.found)
+        throw Fail{"the window has no such part"};
     return search.found;
 }
 
@@ -93,7 +98,8 @@ std::string selectedPath()
     DWORD pid = 0;
     GetWindowThreadProcessId(tree, &pid);
     KernelHandle process{OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)};
-    if (!process.h) throw Fail{"cannot open the console's process"};
+    if (!process.h)
+        throw Fail{"cannot open the console's process"};
     struct Exchange {
         TVITEMA item;
         char text[260];
@@ -115,7 +121,8 @@ std::string selectedPath()
         return s;
     };
     auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    if (!item) throw Fail{"nothing is selected"};
+    if (!item)
+        throw Fail{"nothing is selected"};
     std::string path;
     for (; item; item = reinterpret_cast<HTREEITEM>(
                      SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)))) {
@@ -142,7 +149,8 @@ uint32_t panelTitleDigest()
     POINT origin{0, 0};
     ClientToScreen(panel, &origin);
     const int width = rc.right, height = rc.bottom < 30 ? rc.bottom : 30;
-    if (width <= 0 || height <= 0) throw Fail{"the panel has no size"};
+    if (width <= 0 || height <= 0)
+        throw Fail{"the panel has no size"};
     ScreenDc screen;
     MemoryDc memory(screen.dc);
     Bitmap bitmap{CreateCompatibleBitmap(screen.dc, width, height)};
@@ -161,7 +169,8 @@ uint32_t panelTitleDigest()
         throw Fail{"cannot read the screen"};
     uint32_t hash = 2166136261u;
     for (uint32_t p : pixels)
-        for (int b = 0; b < 3; ++b) hash = (hash ^ ((p >> (8 * b)) & 0xFF)) * 16777619u;
+        for (int b = 0; b < 3; ++b)
+            hash = (hash ^ ((p >> (8 * b)) & 0xFF)) * 16777619u;
     return hash;
 }
 

@@ -77,7 +77,8 @@ std::vector<DWORD> Drawn(HICON icon, int size, int background)
 
 TEST(Health, AFailedDiskMarksTheIconUntilTheSystemIsWellAgain)
 {
-    qvltest::ImportPatch patch(nullptr, "shell32.dll", "Shell_NotifyIconA", reinterpret_cast<void *>(&RecordNotifyIcon));
+    qvltest::ImportPatch patch(nullptr, "shell32.dll", "Shell_NotifyIconA",
+                               reinterpret_cast<void *>(&RecordNotifyIcon));
     ASSERT_TRUE(patch.ok());
     g_tray = {};
     Console c;
@@ -155,7 +156,8 @@ TEST(Health, TheNotificationAreaShowsTheMarkWhileADiskHasFailed)
                        std::max(changed.bottom, y + 1)};
         }
     bool within = false;
-    for (HWND icon = FindWindowExA(tray, nullptr, nullptr, nullptr); icon; icon = FindWindowExA(tray, icon, nullptr, nullptr)) {
+    for (HWND icon = FindWindowExA(tray, nullptr, nullptr, nullptr); icon;
+         icon = FindWindowExA(tray, icon, nullptr, nullptr)) {
         RECT r, both;
         GetWindowRect(icon, &r);
         if (IntersectRect(&both, &r, &changed) && EqualRect(&both, &changed)) {
@@ -199,7 +201,8 @@ TEST(Health, TheAlarmMarkIsOpaqueAndWithinTheIconWithOrWithoutAlpha)
             const qvl::Icon marked = qvl::ComposeAlarmIcon(base);
             ASSERT_TRUE(marked);
             const auto plainWhite = Drawn(base, size, WHITE_BRUSH), plainBlack = Drawn(base, size, BLACK_BRUSH);
-            const auto onWhite = Drawn(marked.get(), size, WHITE_BRUSH), onBlack = Drawn(marked.get(), size, BLACK_BRUSH);
+            const auto onWhite = Drawn(marked.get(), size, WHITE_BRUSH),
+                       onBlack = Drawn(marked.get(), size, BLACK_BRUSH);
             int red = 0, spilled = 0, changed = 0, sumX = 0, sumY = 0;
             for (int i = 0; i < size * size; ++i) {
                 red += Red(onWhite[i]) && onWhite[i] == onBlack[i];

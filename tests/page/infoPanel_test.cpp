@@ -41,24 +41,32 @@ TEST(InfoPanel, EachKindShowsItsRowsInOrder)
         Strings rows;
     } cases[] = {
         {"system", c.Nodes()[0], "System Information", {"Name=Local host", "System OS=" + c.System().OsText}},
-        {"controller", c.Find("Controller 1"), "Controller Information",
+        {"controller",
+         c.Find("Controller 1"),
+         "Controller Information",
          {"Name=Controller 1", "Product=QV-2000 ATA RAID", "Manufacturer=Quorvel", "Bus Number=2",
           "Interrupt Level=11"}},
-        {"channel", c.Find("Channel 1"), "Channel Information",
+        {"channel",
+         c.Find("Channel 1"),
+         "Channel Information",
          {"Name=Channel 1", "IO Port=B800h", "Control Port=B402h"}},
         // No manufacturer text: "Revision" follows "Location" directly.
-        {"mirror member", c.FindDevice(0x101), "Physical Device Information",
-         {"Model=QVD-4080 ATA DISK", "Type=Hard Disk", "Location=Controller 1, Channel 1, Master",
-          "Revision=1.02", "Capacity=40.01 GB", "Status=Available,Bootable", "Array Name=System",
-          "Transfer Mode=ATA/100"}},
-        {"CD-ROM", c.FindDevice(0x103), "Physical Device Information",
+        {"mirror member",
+         c.FindDevice(0x101),
+         "Physical Device Information",
+         {"Model=QVD-4080 ATA DISK", "Type=Hard Disk", "Location=Controller 1, Channel 1, Master", "Revision=1.02",
+          "Capacity=40.01 GB", "Status=Available,Bootable", "Array Name=System", "Transfer Mode=ATA/100"}},
+        {"CD-ROM",
+         c.FindDevice(0x103),
+         "Physical Device Information",
          {"Model=QV CD-ROM 52X", "Type=CD_ROM", "Location=Controller 1, Channel 1, Slave", "Revision=2.10",
           "Capacity=N/A", "Status=Available", "Transfer Mode=PIO 4"}},
         // The local library reads no rack: both rack rows say N/A.
-        {"disk in a rack", c.FindDevice(0x115), "Physical Device Information",
+        {"disk in a rack",
+         c.FindDevice(0x115),
+         "Physical Device Information",
          {"Model=QVD-6120 ATA DISK", "Type=Hard Disk", "Location=Controller 2, Channel 3, Slave", "Revision=1.50",
-          "Capacity=60.02 GB", "Status=Available", "Transfer Mode=ATA/100", "Temperature=N/A",
-          "Fan Status=N/A"}},
+          "Capacity=60.02 GB", "Status=Available", "Transfer Mode=ATA/100", "Temperature=N/A", "Fan Status=N/A"}},
     };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.what);
@@ -107,9 +115,10 @@ TEST(InfoPanel, ElevenRowsPageWithNextAndBack)
     TfrmInfoDevice &panel = c.Panel();
     panel.ShowObject(&c.System(), copy.get());
     ASSERT_EQ(panel.RowCount, 11);
-    const Strings first = {"Model=QVD-6120 ATA DISK", "Type=Hard Disk", "Location=Controller 2, Channel 3, Slave",
-                           "Manufacturer=Maker", "Revision=1.50", "Capacity=60.02 GB", "Status=Available",
-                           "Array Name=Array", "Transfer Mode=ATA/100", "Temperature=N/A"};
+    const Strings first = {"Model=QVD-6120 ATA DISK", "Type=Hard Disk",   "Location=Controller 2, Channel 3, Slave",
+                           "Manufacturer=Maker",      "Revision=1.50",    "Capacity=60.02 GB",
+                           "Status=Available",        "Array Name=Array", "Transfer Mode=ATA/100",
+                           "Temperature=N/A"};
     const int usable = panel.ClientHeight() - 78;
     TSpeedButtonRollOver &button = *panel.BtnAdvanced;
     {
@@ -201,7 +210,7 @@ TEST(RackTexts, TemperatureIsShownOnlyBetweenTenAndEighty)
         double degrees;
         const char *text;
     } cases[] = {
-        {-5.0, "N/A"}, {9.99, "N/A"}, {10.0, "N/A"}, {10.01, "10.0"}, {25.04, "25.0"},
+        {-5.0, "N/A"},   {9.99, "N/A"},   {10.0, "N/A"}, {10.01, "10.0"}, {25.04, "25.0"},
         {25.06, "25.1"}, {79.94, "79.9"}, {80.0, "N/A"}, {120.0, "N/A"},
     };
     for (const auto &k : cases) {

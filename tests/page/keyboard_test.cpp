@@ -182,8 +182,7 @@ TEST(Keyboard, PagingKeysWorkBeforeAnythingIsSelected)
     const struct {
         WPARAM key;
         HTREEITEM expected;
-    } cases[] = {
-        {VK_HOME, nodes.front()}, {VK_END, nodes.back()}, {VK_DOWN, nodes.front()}, {VK_PRIOR, nodes.front()}};
+    } cases[] = {{VK_HOME, nodes.front()}, {VK_END, nodes.back()}, {VK_DOWN, nodes.front()}, {VK_PRIOR, nodes.front()}};
     for (const auto &k : cases) {
         SCOPED_TRACE(k.key);
         c.Select(nullptr);

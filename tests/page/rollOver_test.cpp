@@ -32,11 +32,16 @@ enum class Mouse { Move, Press, Release, ReleaseOutside, Leave };
 LRESULT Send(TSpeedButtonRollOver &button, Mouse m)
 {
     switch (m) {
-    case Mouse::Move: return SendMessageA(button.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
-    case Mouse::Press: return SendMessageA(button.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
-    case Mouse::Release: return SendMessageA(button.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
-    case Mouse::ReleaseOutside: return SendMessageA(button.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(500, 500));
-    case Mouse::Leave: return SendMessageA(button.hwnd(), WM_MOUSELEAVE, 0, 0);
+    case Mouse::Move:
+        return SendMessageA(button.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+    case Mouse::Press:
+        return SendMessageA(button.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    case Mouse::Release:
+        return SendMessageA(button.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    case Mouse::ReleaseOutside:
+        return SendMessageA(button.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(500, 500));
+    case Mouse::Leave:
+        return SendMessageA(button.hwnd(), WM_MOUSELEAVE, 0, 0);
     }
     return 0;
 }
@@ -60,20 +65,39 @@ struct Case {
 TEST(RollOverButton, GlyphFollowsThePointerAndTheButton)
 {
     const Case cases[] = {
-        {"all three glyphs", true, false, true,
-         {{Mouse::Move, Over}, {Mouse::Press, Down}, {Mouse::Move, Down}, {Mouse::Release, Up},
-          {Mouse::Move, Over}, {Mouse::Leave, Up}},
+        {"all three glyphs",
+         true,
+         false,
+         true,
+         {{Mouse::Move, Over},
+          {Mouse::Press, Down},
+          {Mouse::Move, Down},
+          {Mouse::Release, Up},
+          {Mouse::Move, Over},
+          {Mouse::Leave, Up}},
          1},
-        {"pressed, then the pointer leaves", true, false, true,
+        {"pressed, then the pointer leaves",
+         true,
+         false,
+         true,
          {{Mouse::Press, Down}, {Mouse::Leave, Down}, {Mouse::ReleaseOutside, Up}},
          0},
-        {"no pressed glyph, as on the panel", false, false, true,
+        {"no pressed glyph, as on the panel",
+         false,
+         false,
+         true,
          {{Mouse::Move, Over}, {Mouse::Press, Over}, {Mouse::Release, Up}, {Mouse::Move, Over}, {Mouse::Leave, Up}},
          1},
-        {"latched", true, true, true,
+        {"latched",
+         true,
+         true,
+         true,
          {{Mouse::Move, Up}, {Mouse::Press, Up}, {Mouse::Release, Up}, {Mouse::Leave, Up}},
          1},
-        {"disabled", true, false, false,
+        {"disabled",
+         true,
+         false,
+         false,
          {{Mouse::Move, Up}, {Mouse::Press, Up}, {Mouse::Release, Up}, {Mouse::Leave, Up}},
          0},
     };

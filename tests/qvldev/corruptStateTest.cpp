@@ -20,12 +20,15 @@ public:
         char instance[64] = "default";
         GetEnvironmentVariableA("QVLDEV_INSTANCE", instance, sizeof instance);
         mapping_ = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, (std::string("qvldev-") + instance + "-state").c_str());
-        if (mapping_) view_ = MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SimState));
+        if (mapping_)
+            view_ = MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SimState));
     }
     ~StateView()
     {
-        if (view_) UnmapViewOfFile(view_);
-        if (mapping_) CloseHandle(mapping_);
+        if (view_)
+            UnmapViewOfFile(view_);
+        if (mapping_)
+            CloseHandle(mapping_);
     }
     StateView(const StateView &) = delete;
     StateView &operator=(const StateView &) = delete;
@@ -46,7 +49,8 @@ void CallEverything()
     ChannelRecord channel;
     for (uint32_t c = 0; c < 3; ++c) {
         qvl_get_controller_info(c, &controller);
-        for (uint32_t h = 0; h < 3; ++h) qvl_get_channel_info(c, h, &channel);
+        for (uint32_t h = 0; h < 3; ++h)
+            qvl_get_channel_info(c, h, &channel);
     }
     std::vector<uint8_t> info(QVL_DEVICE_INFO_BUFFER);
     for (DeviceId id : {0x101u, 0x115u, 0x201u, 0x210u, 0x999u})
@@ -57,7 +61,8 @@ void CallEverything()
     qvl_query_remove(1, one);
     qvl_rescan_devices();
     DeviceEvent event;
-    for (int i = 0; i < 3; ++i) qvl_get_event(&event);
+    for (int i = 0; i < 3; ++i)
+        qvl_get_event(&event);
     qvlsim_queue_event(1, 0x101, nullptr, 0);
     qvlsim_pending_events();
     char text[256];

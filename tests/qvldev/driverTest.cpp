@@ -8,19 +8,18 @@
 namespace {
 
 // A free disk, a mirror member, a dedicated and a global spare, a busy disk, a CD-ROM.
-const char kRemovals[] =
-    "controller chip=1 irq=14 channels=4\n"
-    "disk id=0x10 controller=0 channel=0 position=0 capacity=100\n"
-    "disk id=0x11 controller=0 channel=0 position=1 capacity=100\n"
-    "disk id=0x12 controller=0 channel=1 position=0 capacity=100\n"
-    "disk id=0x13 controller=0 channel=1 position=1 capacity=100 spare=1 parent=0x20\n"
-    "disk id=0x14 controller=0 channel=2 position=0 capacity=100 spare=1\n"
-    "disk id=0x15 controller=0 channel=2 position=1 capacity=100 busy=1\n"
-    "disk id=0x16 controller=0 channel=3 position=0 type=cdrom\n"
-    "disk id=0x17 controller=0 channel=3 position=1 capacity=100\n"
-    "array id=0x20 name=\"M\" level=1 members=0x11,0x12\n";
+const char kRemovals[] = "controller chip=1 irq=14 channels=4\n"
+                         "disk id=0x10 controller=0 channel=0 position=0 capacity=100\n"
+                         "disk id=0x11 controller=0 channel=0 position=1 capacity=100\n"
+                         "disk id=0x12 controller=0 channel=1 position=0 capacity=100\n"
+                         "disk id=0x13 controller=0 channel=1 position=1 capacity=100 spare=1 parent=0x20\n"
+                         "disk id=0x14 controller=0 channel=2 position=0 capacity=100 spare=1\n"
+                         "disk id=0x15 controller=0 channel=2 position=1 capacity=100 busy=1\n"
+                         "disk id=0x16 controller=0 channel=3 position=0 type=cdrom\n"
+                         "disk id=0x17 controller=0 channel=3 position=1 capacity=100\n"
+                         "array id=0x20 name=\"M\" level=1 members=0x11,0x12\n";
 
-}  // namespace
+} // namespace
 
 TEST_F(SimTest, DeviceInfoWritesExactly174Bytes)
 {
@@ -29,16 +28,21 @@ TEST_F(SimTest, DeviceInfoWritesExactly174Bytes)
         uint8_t buf[QVL_DEVICE_INFO_BUFFER + 16];
         std::memset(buf, 0xCC, sizeof buf);
         ASSERT_EQ(qvl_get_device_info(id, reinterpret_cast<DeviceInfo *>(buf)), 0);
-        for (size_t i = QVL_DEVICE_INFO_SIZE; i < sizeof buf; ++i) ASSERT_EQ(buf[i], 0xCC) << "byte " << i;
+        for (size_t i = QVL_DEVICE_INFO_SIZE; i < sizeof buf; ++i)
+            ASSERT_EQ(buf[i], 0xCC) << "byte " << i;
         // Reserved bytes are written, as zero.
         const DeviceInfo *d = reinterpret_cast<const DeviceInfo *>(buf);
-        for (uint8_t b : d->reserved1) EXPECT_EQ(b, 0);
+        for (uint8_t b : d->reserved1)
+            EXPECT_EQ(b, 0);
         if (d->kind == QVL_KIND_DISK) {
-            for (uint8_t b : d->u.disk.reserved24) EXPECT_EQ(b, 0);
-            for (uint8_t b : d->u.disk.reserved118) EXPECT_EQ(b, 0);
+            for (uint8_t b : d->u.disk.reserved24)
+                EXPECT_EQ(b, 0);
+            for (uint8_t b : d->u.disk.reserved118)
+                EXPECT_EQ(b, 0);
         } else {
             EXPECT_EQ(d->u.array.reserved115, 0);
-            for (uint8_t b : d->u.array.reserved156) EXPECT_EQ(b, 0);
+            for (uint8_t b : d->u.array.reserved156)
+                EXPECT_EQ(b, 0);
         }
     }
     uint8_t untouched[8];
@@ -53,8 +57,7 @@ TEST_F(SimTest, PluggedDiskAppearsOnlyAfterRescan)
     DeviceId id = 0;
     EXPECT_EQ(qvlsim_plug("controller=1 channel=3 position=1 colour=red", &id, error, sizeof error), -1);
     EXPECT_STREQ(error, "unknown word 'colour' for disk");
-    ASSERT_EQ(qvlsim_plug("controller=1 channel=3 position=1 capacity=5000 model=\"NEW\"", &id, error, sizeof error),
-              0)
+    ASSERT_EQ(qvlsim_plug("controller=1 channel=3 position=1 capacity=5000 model=\"NEW\"", &id, error, sizeof error), 0)
         << error;
     EXPECT_TRUE(qvl_valid_id(id));
     EXPECT_TRUE(info(id).empty());
@@ -212,7 +215,8 @@ TEST_F(SimTest, InjectionReplacesTheResultWithoutActing)
 
     ASSERT_EQ(qvlsim_inject(QVLSIM_OP_REMOVE_DEVICES, 0, 0), 0);
     DeviceId rack[] = {0x115};
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(qvl_remove_devices(1, rack), 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(qvl_remove_devices(1, rack), 0);
     EXPECT_FALSE(info(0x115).empty()) << "an injected result does nothing";
     ASSERT_EQ(qvlsim_inject(QVLSIM_OP_GET_DEVICE_INFO, -5, 0), 0);
     EXPECT_TRUE(info(0x115).empty());
@@ -250,7 +254,8 @@ TEST_F(SimTest, CallRecordKeepsRawArguments)
         SCOPED_TRACE(i);
         EXPECT_EQ(c[i].operation, expected[i].op);
         EXPECT_EQ(c[i].argc, expected[i].argc);
-        for (uint32_t a = 0; a < expected[i].argc; ++a) EXPECT_EQ(c[i].args[a], expected[i].args[a]);
+        for (uint32_t a = 0; a < expected[i].argc; ++a)
+            EXPECT_EQ(c[i].args[a], expected[i].args[a]);
         EXPECT_EQ(c[i].result, expected[i].result);
         if (i) {
             EXPECT_EQ(c[i].sequence, c[i - 1].sequence + 1);
@@ -260,7 +265,8 @@ TEST_F(SimTest, CallRecordKeepsRawArguments)
     EXPECT_EQ(qvlsim_operation_name(QVLSIM_OP_COUNT), nullptr);
 
     // The ring keeps the latest calls.
-    for (int i = 0; i < QVLSIM_CALL_RECORD + 44; ++i) qvl_get_controller_count();
+    for (int i = 0; i < QVLSIM_CALL_RECORD + 44; ++i)
+        qvl_get_controller_count();
     qvl_rescan_devices();
     c = calls();
     ASSERT_EQ(c.size(), static_cast<size_t>(QVLSIM_CALL_RECORD));
@@ -292,7 +298,8 @@ TEST_F(SimTest, EventsComeOutInOrderAndAFullQueueRefuses)
     EXPECT_EQ(qvl_get_event(&e), 1);
 
     int queued = 0;
-    while (qvlsim_queue_event(9, static_cast<DeviceId>(queued + 1), nullptr, 0) == 0 && queued < 5000) ++queued;
+    while (qvlsim_queue_event(9, static_cast<DeviceId>(queued + 1), nullptr, 0) == 0 && queued < 5000)
+        ++queued;
     EXPECT_GE(queued, 1024);
     EXPECT_EQ(qvlsim_pending_events(), queued);
     EXPECT_EQ(qvlsim_fail(0x115), -1) << "no room for its event";

@@ -16,7 +16,7 @@ using qvltest::Handle;
 // Runs qvlsim.exe with the arguments; the child inherits our environment (QVLDEV_INSTANCE).
 Child qvlsim(const std::string &args) { return qvltest::RunBeside("qvlsim.exe", args); }
 
-}  // namespace
+} // namespace
 
 TEST_F(SimTest, ChildPlugIsSeenHereAfterChildRescan)
 {

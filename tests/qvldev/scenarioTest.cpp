@@ -38,7 +38,7 @@ std::vector<std::vector<uint8_t>> records(const std::vector<DeviceId> &ids)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(SimTest, ShowGivesBackWhatWasLoaded)
 {
@@ -148,7 +148,8 @@ TEST_F(SimTest, RefusedScenarioNamesLineAndChangesNothing)
 TEST_F(SimTest, SeventeenthControllerIsRefused)
 {
     std::string text;
-    for (int i = 0; i < 17; ++i) text += "controller chip=1 irq=1 channels=1\n";
+    for (int i = 0; i < 17; ++i)
+        text += "controller chip=1 irq=1 channels=1\n";
     char error[128] = "";
     EXPECT_EQ(qvlsim_load_text(text.c_str(), "many", error, sizeof error), -1);
     EXPECT_STREQ(error, "many:17: too many controllers (max 16)");
@@ -207,9 +208,10 @@ TEST_F(SimTest, DemoHasEveryKindOfThing)
     int bootableMirrors = 0, raid10 = 0;
     for (DeviceId id : logical()) {
         DeviceInfo a = record(id);
-        if (a.kind != QVL_KIND_ARRAY) continue;
-        bootableMirrors += a.u.array.raidType == QVL_RAID1 && (a.u.array.status & QVL_ARRAY_BOOTABLE) &&
-                           a.u.array.memberCount == 2;
+        if (a.kind != QVL_KIND_ARRAY)
+            continue;
+        bootableMirrors +=
+            a.u.array.raidType == QVL_RAID1 && (a.u.array.status & QVL_ARRAY_BOOTABLE) && a.u.array.memberCount == 2;
         if (a.u.array.raidType == QVL_RAID0 && a.u.array.memberCount == 2) {
             bool mirrors = true;
             for (int m = 0; m < 2; ++m) {

@@ -37,7 +37,8 @@ protected:
     static std::vector<uint8_t> info(DeviceId id)
     {
         std::vector<uint8_t> buf(QVL_DEVICE_INFO_SIZE);
-        if (qvl_get_device_info(id, reinterpret_cast<DeviceInfo *>(buf.data())) != 0) return {};
+        if (qvl_get_device_info(id, reinterpret_cast<DeviceInfo *>(buf.data())) != 0)
+            return {};
         return buf;
     }
 

@@ -41,8 +41,8 @@ bool Subclass(HWND hwnd, SubclassCallback callback, UINT_PTR id, DWORD_PTR data)
         delete r;
         return false;
     }
-    r->original = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassThunk)));
+    r->original =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassThunk)));
     if (!r->original) {
         RemovePropA(hwnd, SubclassProperty);
         delete r;

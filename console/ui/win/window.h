@@ -37,8 +37,8 @@ public:
 
 protected:
     // Registers `className` once (with this thunk) and creates the window.
-    bool CreateWindowOf(const char *className, DWORD exStyle, DWORD style, const char *caption, int x, int y,
-                        int width, int height, HWND parent, HMENU menu, UINT classStyle = 0,
+    bool CreateWindowOf(const char *className, DWORD exStyle, DWORD style, const char *caption, int x, int y, int width,
+                        int height, HWND parent, HMENU menu, UINT classStyle = 0,
                         HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     // Decodes WM_SIZE, WM_COMMAND, WM_NOTIFY (after its sender, see UM_NOTIFYREFLECT) and
     // WM_PAINT into the typed handlers below; every other message, and one a handler leaves
