@@ -44,19 +44,9 @@ bool idTaken(SimState &s, DeviceId id) { return findDisk(s, id) || findArray(s, 
 
 const char kPluggedModel[] = "QVD-4080 ATA DISK";
 
-// Fills a disk from its words and checks it against the system; plugged disks may leave out id=
-// and model=.
-SimDisk readDisk(Words &w, SimState &s, bool plugged)
+// controller=, channel= and position=, which must name a free position of the system.
+void readPlace(Words &w, const SimState &s, SimDisk &d)
 {
-    SimDisk d{};
-    const Word *idWord = w.find("id");
-    if (idWord) {
-        d.id = deviceId(*idWord);
-        if (idTaken(s, d.id))
-            fail("duplicate id " + hex(d.id));
-    } else if (!plugged) {
-        fail("disk needs id=");
-    }
     d.controller = static_cast<uint8_t>(Words::number(w.need("controller"), 255));
     d.channel = static_cast<uint8_t>(Words::number(w.need("channel"), 255));
     d.position = static_cast<uint8_t>(Words::number(w.need("position"), 1));
@@ -73,18 +63,38 @@ SimDisk readDisk(Words &w, SimState &s, bool plugged)
             fail("position " + std::to_string(d.controller) + "/" + std::to_string(d.channel) + "/" +
                  std::to_string(d.position) + " taken by " + hex(o.id));
     }
-    if (const Word *t = w.find("type")) {
-        if (t->value == "hdd")
-            d.deviceType = QVL_DEVTYPE_HDD;
-        else if (t->value == "cdrom")
-            d.deviceType = QVL_DEVTYPE_CDROM;
-        else if (t->value == "tape")
-            d.deviceType = QVL_DEVTYPE_TAPE;
-        else
-            d.deviceType = static_cast<uint8_t>(Words::number(*t, 255));
-    } else {
-        d.deviceType = QVL_DEVTYPE_HDD;
+}
+
+// type=hdd|cdrom|tape|N, a hard disk when left out.
+uint8_t deviceType(Words &w)
+{
+    const Word *t = w.find("type");
+    if (!t)
+        return QVL_DEVTYPE_HDD;
+    if (t->value == "hdd")
+        return QVL_DEVTYPE_HDD;
+    if (t->value == "cdrom")
+        return QVL_DEVTYPE_CDROM;
+    if (t->value == "tape")
+        return QVL_DEVTYPE_TAPE;
+    return static_cast<uint8_t>(Words::number(*t, 255));
+}
+
+// Fills a disk from its words and checks it against the system; plugged disks may leave out id=
+// and model=.
+SimDisk readDisk(Words &w, SimState &s, bool plugged)
+{
+    SimDisk d{};
+    const Word *idWord = w.find("id");
+    if (idWord) {
+        d.id = deviceId(*idWord);
+        if (idTaken(s, d.id))
+            fail("duplicate id " + hex(d.id));
+    } else if (!plugged) {
+        fail("disk needs id=");
     }
+    readPlace(w, s, d);
+    d.deviceType = deviceType(w);
     d.capacity = optNumber(w, "capacity", 0xFFFFFFFFu, 0);
     d.transferMode = static_cast<uint8_t>(optNumber(w, "mode", 255, 0));
     std::memset(d.model, ' ', sizeof d.model);

@@ -27,6 +27,56 @@ std::string hex(uint32_t v)
     return buf;
 }
 
+namespace {
+
+// The quoted string of `key` from line[i], just after its opening quote, with its escapes
+// (\" \\ \xNN) taken; i ends after the closing quote.
+std::string quotedValue(std::string_view line, size_t &i, const std::string &key)
+{
+    const size_t n = line.size();
+    std::string value;
+    while (i < n) {
+        char c = line[i++];
+        if (c == '"') {
+            if (i < n && !blank(line[i]) && line[i] != '#')
+                fail("blank expected after the string of " + key + "=");
+            return value;
+        }
+        if (c != '\\') {
+            value += c;
+            continue;
+        }
+        if (i == n)
+            break;
+        char e = line[i++];
+        if (e == '"' || e == '\\') {
+            value += e;
+        } else if (e == 'x' && i + 1 < n && hexDigit(line[i]) >= 0 && hexDigit(line[i + 1]) >= 0) {
+            value += static_cast<char>(hexDigit(line[i]) * 16 + hexDigit(line[i + 1]));
+            i += 2;
+        } else {
+            fail("bad escape in " + key + "=");
+        }
+    }
+    fail("unterminated string in " + key + "=");
+}
+
+// A value without quotes, up to the next blank or comment.
+std::string bareValue(std::string_view line, size_t &i, const std::string &key)
+{
+    std::string value;
+    while (i < line.size() && !blank(line[i]) && line[i] != '#') {
+        if (line[i] == '"')
+            fail("stray quote in " + key + "=");
+        value += line[i++];
+    }
+    if (value.empty())
+        fail("no value for " + key + "=");
+    return value;
+}
+
+} // namespace
+
 // Splits a line into its item name and words; an empty item means a blank or comment line.
 void tokenize(std::string_view line, std::string &item, std::vector<Word> &words)
 {
@@ -55,44 +105,10 @@ void tokenize(std::string_view line, std::string &item, std::vector<Word> &words
         if (w.key.empty())
             fail("word without a name");
         ++i;
-        if (i < n && line[i] == '"') {
-            ++i;
-            bool closed = false;
-            while (i < n) {
-                char c = line[i++];
-                if (c == '"') {
-                    closed = true;
-                    break;
-                }
-                if (c != '\\') {
-                    w.value += c;
-                    continue;
-                }
-                if (i == n)
-                    break;
-                char e = line[i++];
-                if (e == '"' || e == '\\') {
-                    w.value += e;
-                } else if (e == 'x' && i + 1 < n && hexDigit(line[i]) >= 0 && hexDigit(line[i + 1]) >= 0) {
-                    w.value += static_cast<char>(hexDigit(line[i]) * 16 + hexDigit(line[i + 1]));
-                    i += 2;
-                } else {
-                    fail("bad escape in " + w.key + "=");
-                }
-            }
-            if (!closed)
-                fail("unterminated string in " + w.key + "=");
-            if (i < n && !blank(line[i]) && line[i] != '#')
-                fail("blank expected after the string of " + w.key + "=");
-        } else {
-            while (i < n && !blank(line[i]) && line[i] != '#') {
-                if (line[i] == '"')
-                    fail("stray quote in " + w.key + "=");
-                w.value += line[i++];
-            }
-            if (w.value.empty())
-                fail("no value for " + w.key + "=");
-        }
+        if (i < n && line[i] == '"')
+            w.value = quotedValue(line, ++i, w.key);
+        else
+            w.value = bareValue(line, i, w.key);
         for (const Word &other : words)
             if (other.key == w.key)
                 fail(w.key + "= given twice");

@@ -271,20 +271,25 @@ bool TSpeedButtonRollOver::KeyDown(WPARAM key)
     return false;
 }
 
+// What a screen reader is told: a push button named by its caption, and its state.
+LRESULT TSpeedButtonRollOver::AnswerGetObject(WPARAM wParam, LPARAM lParam)
+{
+    qvl::AccessibleView view{qvl::WithoutMnemonic(CaptionText),
+                             ROLE_SYSTEM_PUSHBUTTON,
+                             Enabled() ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE,
+                             {}};
+    if (GetFocus() == hwnd())
+        view.State |= STATE_SYSTEM_FOCUSED;
+    return qvl::AnswerGetObject(hwnd(), wParam, lParam, std::move(view));
+}
+
 LRESULT TSpeedButtonRollOver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_GETOBJECT: {
-        qvl::AccessibleView view{qvl::WithoutMnemonic(CaptionText),
-                                 ROLE_SYSTEM_PUSHBUTTON,
-                                 Enabled() ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE,
-                                 {}};
-        if (GetFocus() == hwnd())
-            view.State |= STATE_SYSTEM_FOCUSED;
-        if (LRESULT answer = qvl::AnswerGetObject(hwnd(), wParam, lParam, std::move(view)))
+    case WM_GETOBJECT:
+        if (LRESULT answer = AnswerGetObject(wParam, lParam))
             return answer;
         break;
-    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         ButtonDown();

@@ -55,6 +55,7 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT AnswerGetObject(WPARAM wParam, LPARAM lParam);
     bool PaintsItself() const override { return true; }
     void OnPaint(HDC dc) override { Paint(dc); }
     void Show(qvl::Bitmap &glyph);
