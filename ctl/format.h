@@ -1,6 +1,6 @@
-// The outputs made from a snapshot: text and JSON of list and arrays, the plugin line of check
-// and the Prometheus exposition of metrics; and those of show, from an item's rows. Each returns
-// the whole text.
+// The outputs made from a snapshot, each returned whole: text and JSON of list and arrays and
+// those of show, from an item's rows (format.cpp); the plugin line of check (check.cpp); the
+// Prometheus exposition of metrics (metrics.cpp).
 #ifndef QVL_CTL_FORMAT_H
 #define QVL_CTL_FORMAT_H
 
