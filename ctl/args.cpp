@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "commands.h"
+#include "format.h"
 
 namespace ctl {
 
@@ -24,6 +25,15 @@ const std::vector<OptionInfo> &Options()
         {"--save", nullptr, ValueKind::None,
          "append each event to the event log qvl.log (exit 2 when one cannot be written)", nullptr},
         {"--clear", nullptr, ValueKind::None, "delete the event log", nullptr},
+        {"--timeout", "SECONDS", ValueKind::Count,
+         "UNKNOWN (exit 3) when the driver has not answered within SECONDS (default 10)",
+         "--timeout takes a whole number of seconds, at least 1"},
+        {"--rebuild", "warning|critical", ValueKind::Choice, "the state of a rebuild under way (default warning)",
+         "--rebuild takes warning or critical"},
+        {"--tasks", "ok|warning", ValueKind::Choice,
+         "the state of a verification, initialisation or duplication under way (default warning)",
+         "--tasks takes ok or warning"},
+        {"--version", nullptr, ValueKind::None, "print the version and exit 0", nullptr},
     };
     return options;
 }
@@ -51,6 +61,25 @@ bool ParseCount(const std::string &text, long least, long &value)
 }
 
 namespace {
+
+// The short forms of the monitoring-plugin conventions.
+const std::pair<const char *, const char *> ShortOptions[] = {{"-t", "--timeout"}, {"-V", "--version"}};
+
+std::string LongName(const std::string &word)
+{
+    for (const auto &[shortName, longName] : ShortOptions)
+        if (word == shortName)
+            return longName;
+    return word;
+}
+
+const char *ShortName(const char *longName)
+{
+    for (const auto &[shortName, name] : ShortOptions)
+        if (std::string(name) == longName)
+            return shortName;
+    return nullptr;
+}
 
 bool IsHelpWord(const std::string &word) { return word == "--help" || word == "-h" || word == "/?"; }
 
@@ -81,7 +110,7 @@ const OptionInfo *CommandOption(const CommandSpec &command, const std::string &n
 bool TakeOption(const std::vector<std::string> &argv, size_t &i, const CommandSpec &command, Args &out,
                 std::string &error)
 {
-    std::string word = argv[i], value;
+    std::string word = LongName(argv[i]), value;
     const size_t eq = word.find('=');
     const bool inlineValue = eq != std::string::npos;
     if (inlineValue) {
@@ -124,7 +153,19 @@ bool TakeArgument(const std::string &word, const CommandSpec &command, bool &hav
     return true;
 }
 
-bool ValueFits(ValueKind kind, const std::string &value)
+// One of the words of "ok|warning".
+bool IsChoice(const std::string &choices, const std::string &value)
+{
+    size_t start = 0;
+    for (size_t bar = 0; bar != std::string::npos; start = bar + 1) {
+        bar = choices.find('|', start);
+        if (choices.compare(start, bar == std::string::npos ? std::string::npos : bar - start, value) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool ValueFits(ValueKind kind, const char *choices, const std::string &value)
 {
     long n = 0;
     switch (kind) {
@@ -132,6 +173,8 @@ bool ValueFits(ValueKind kind, const std::string &value)
         return ParseCount(value, 1, n);
     case ValueKind::Text:
         return !value.empty();
+    case ValueKind::Choice:
+        return IsChoice(choices, value);
     default:
         return true;
     }
@@ -149,7 +192,7 @@ bool CheckComplete(const CommandSpec *command, bool haveArgument, const Args &ou
         return false;
     }
     for (const OptionInfo &o : Options())
-        if (out.Has(o.Name) && !ValueFits(o.Kind, out.Value(o.Name))) {
+        if (out.Has(o.Name) && !ValueFits(o.Kind, o.Value, out.Value(o.Name))) {
             error = o.Invalid;
             return false;
         }
@@ -204,10 +247,14 @@ std::string CommandHelpText(const CommandSpec &command)
         text += "\nOptions:\n";
     for (const char *name : command.Options) {
         const OptionInfo &o = *FindOption(name);
-        std::string head = std::string("  ") + o.Name + (o.Value ? std::string(" ") + o.Value : "");
+        const char *shortName = ShortName(o.Name);
+        std::string head = std::string("  ") + (shortName ? std::string(shortName) + ", " : "") + o.Name +
+                           (o.Value ? std::string(" ") + o.Value : "");
         head.resize(head.size() < 22 ? 22 : head.size() + 1, ' ');
         text += head + o.Help + "\n";
     }
+    if (std::string(command.Name) == "check")
+        text += CheckHelpDetails();
     return text;
 }
 

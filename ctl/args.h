@@ -13,9 +13,10 @@ struct CommandSpec;
 
 // What an option's value must be.
 enum class ValueKind {
-    None,  // a switch: no value
-    Count, // a whole number, at least 1
-    Text,  // any text but an empty one
+    None,   // a switch: no value
+    Count,  // a whole number, at least 1
+    Text,   // any text but an empty one
+    Choice, // one of the words of Value, "ok|warning"
 };
 
 struct OptionInfo {

@@ -56,6 +56,7 @@ Result List(const Args &args)
     const Snapshot s = TakeSnapshot(*OpenSystem());
     Result r;
     r.Out = args.Has("--json") ? ListJson(s) : ListText(s);
+    r.Err = DroppedNote(s);
     return r;
 }
 
@@ -64,6 +65,7 @@ Result Arrays(const Args &args)
     const Snapshot s = TakeSnapshot(*OpenSystem());
     Result r;
     r.Out = args.Has("--json") ? ArraysJson(s) : ArraysText(s);
+    r.Err = DroppedNote(s);
     return r;
 }
 
@@ -166,7 +168,7 @@ std::string Unreadable(const TRAIDSystem &system)
     return "";
 }
 
-Result Check(const Args &)
+Result CheckRead(const CheckOptions &options)
 {
     Result r;
     std::string why;
@@ -181,10 +183,64 @@ Result Check(const Args &)
         r.Out = CheckUnknownLine(missing);
         return r;
     }
+    const Snapshot s = TakeSnapshot(*system);
+    if (s.Lost.Any()) {
+        r.Code = CheckUnknown;
+        r.Out = CheckDroppedLine(s.Lost);
+        return r;
+    }
     CheckState state = CheckOk;
-    r.Out = CheckLine(TakeSnapshot(*system), state);
+    r.Out = CheckLine(s, options, state);
     r.Code = state;
     return r;
+}
+
+struct CheckJob {
+    CheckOptions Options;
+    Result Answer;
+};
+
+DWORD WINAPI CheckWorker(void *param)
+{
+    auto *job = static_cast<CheckJob *>(param);
+    try {
+        job->Answer = CheckRead(job->Options);
+    } catch (...) {
+        job->Answer.Code = CheckUnknown;
+        job->Answer.Out = "QVL UNKNOWN - unexpected failure\n";
+    }
+    return 0;
+}
+
+// The driver is read on a worker thread: a driver call that never returns must not hold the
+// monitoring system's check. On expiry the process ends at once, without the DLLs' detach code
+// that a stuck call could deadlock.
+Result Check(const Args &args)
+{
+    if (args.Has("--version")) {
+        Result r;
+        r.Out = std::string("qvlctl check ") + QvlctlVersion + "\n";
+        return r;
+    }
+    // A worker that never returns keeps using the job: the process ends before it is freed.
+    auto job = std::make_unique<CheckJob>();
+    if (args.Has("--timeout"))
+        ParseCount(args.Value("--timeout"), 1, job->Options.TimeoutSeconds);
+    job->Options.RebuildCritical = args.Value("--rebuild") == "critical";
+    job->Options.TasksOk = args.Value("--tasks") == "ok";
+    DWORD threadId = 0;
+    qvl::Handle worker(CreateThread(nullptr, 0, CheckWorker, job.get(), 0, &threadId));
+    const DWORD ms = static_cast<DWORD>(std::min(job->Options.TimeoutSeconds, 4000000L)) * 1000;
+    if (!worker || WaitForSingleObject(worker.get(), ms) != WAIT_OBJECT_0) {
+        const std::string line =
+            worker ? "QVL UNKNOWN - timed out after " + std::to_string(job->Options.TimeoutSeconds) + " s\n"
+                   : CheckUnknownLine("no thread for the read");
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fflush(stdout);
+        job.release();
+        TerminateProcess(GetCurrentProcess(), CheckUnknown);
+    }
+    return job->Answer;
 }
 
 // Writes the file whole or not at all: a collector never reads half of it.
@@ -327,7 +383,7 @@ const std::vector<CommandSpec> kCommands = {
     {"check",
      nullptr,
      "monitoring plugin: one status line with performance data, exit 0/1/2/3",
-     {},
+     {"--timeout", "--rebuild", "--tasks", "--version"},
      Needs::Nothing,
      Check},
     {"metrics", nullptr, "the state in the Prometheus text exposition format", {"--output"}, Needs::Nothing, Metrics},

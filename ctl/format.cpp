@@ -80,6 +80,13 @@ std::string ProgressText(int progress)
     return buf;
 }
 
+std::string DroppedNote(const Snapshot &s)
+{
+    if (!s.Lost.Any())
+        return "";
+    return "qvlctl: " + DroppedText(s.Lost) + " not shown: the driver names more than qvlctl can hold\n";
+}
+
 std::string ShowText(const ShowItem &item)
 {
     std::vector<Row> rows;

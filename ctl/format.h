@@ -20,9 +20,24 @@ std::string ArraysJson(const Snapshot &s);
 
 // Monitoring-plugin states, which are also the exit codes.
 enum CheckState { CheckOk = 0, CheckWarning = 1, CheckCritical = 2, CheckUnknown = 3 };
+struct CheckOptions {
+    bool RebuildCritical = false; // --rebuild critical
+    bool TasksOk = false;         // --tasks ok
+    long TimeoutSeconds = 10;
+};
+extern const char *const QvlctlVersion;
 // One line "QVL STATE - what | perfdata" and its state.
-std::string CheckLine(const Snapshot &s, CheckState &state);
+std::string CheckLine(const Snapshot &s, const CheckOptions &o, CheckState &state);
 std::string CheckUnknownLine(const std::string &why);
+// UNKNOWN naming what the driver named beyond the model's tables.
+std::string CheckDroppedLine(const Dropped &lost);
+// The states, exit codes and threshold ranges, for check --help.
+std::string CheckHelpDetails();
+// Driver text (ANSI code page) as the plugin line may carry it: UTF-8, no '|', ';' or control
+// characters.
+std::string PluginText(const std::string &ansi);
+// The standard-error note of list and arrays when objects were dropped, or empty.
+std::string DroppedNote(const Snapshot &s);
 
 std::string MetricsText(const Snapshot &s);
 // The exposition when the driver cannot be reached: qvl_up 0 alone.

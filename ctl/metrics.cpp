@@ -72,11 +72,23 @@ const Gauge<ArrayView> ArrayGauges[] = {
      [](const ArrayView &a) { return static_cast<double>(a.Bytes); }},
     {"qvl_array_failed", "1 when the array is disabled or not available, else 0.",
      [](const ArrayView &a) { return static_cast<double>(a.Failed); }},
-    {"qvl_array_degraded", "1 when the array is broken or waits for a rebuild, else 0.",
+    {"qvl_array_degraded", "1 when the array is broken or needs or runs a rebuild, else 0.",
      [](const ArrayView &a) { return static_cast<double>(a.Degraded); }},
     {"qvl_array_members", "Number of members of the array.",
      [](const ArrayView &a) { return static_cast<double>(a.Members.size()); }},
 };
+
+// Objects the driver named that the model could not hold: none of them is in the other families.
+void DroppedFamily(const Snapshot &s, Exposition &e)
+{
+    e.Family("qvl_dropped_objects", "Objects the driver names beyond what qvlctl can hold, by kind.");
+    const std::pair<const char *, long> kinds[] = {{"controller", s.Lost.Controllers},
+                                                   {"channel", s.Lost.Channels},
+                                                   {"device", s.Lost.Devices},
+                                                   {"array", s.Lost.Arrays}};
+    for (const auto &[kind, n] : kinds)
+        e.Sample({{"kind", kind}}, static_cast<double>(n));
+}
 
 } // namespace
 
@@ -137,6 +149,7 @@ std::string MetricsText(const Snapshot &s)
             l.push_back({"task", a.Task});
             e.Sample(l, std::clamp(a.Info.Progress, 0, 10000) / 10000.0);
         }
+    DroppedFamily(s, e);
     return e.Text();
 }
 

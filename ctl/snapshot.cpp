@@ -1,5 +1,6 @@
 #include "snapshot.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -17,7 +18,8 @@ void Classify(ArrayView &a)
 {
     const uint32_t f = a.Info.StatusFlags;
     a.Failed = (f & (QVL_ARRAY_DISABLED | QVL_ARRAY_NOT_AVAILABLE)) != 0;
-    a.Degraded = !a.Failed && ((f & QVL_ARRAY_BROKEN) || ((f & QVL_ARRAY_NEED_REBUILD) && !(f & QVL_ARRAY_REBUILDING)));
+    // A mirror under rebuild still lacks its copy; the flag clears only when the rebuild is done.
+    a.Degraded = !a.Failed && (f & (QVL_ARRAY_BROKEN | QVL_ARRAY_NEED_REBUILD)) != 0;
     if (f & QVL_ARRAY_INITIALIZING)
         a.Task = "initializing";
     else if ((f & QVL_ARRAY_NEED_REBUILD) && (f & QVL_ARRAY_REBUILDING))
@@ -33,9 +35,14 @@ void Classify(ArrayView &a)
 // Adds the array and, depth first, the arrays among its members.
 void AddArray(uint32_t handle, DeviceId id, int depth, Snapshot &s, std::set<DeviceId> &seen)
 {
-    if (!IsValidId(id) || seen.count(id) || s.Arrays.size() >= MaxArrays)
+    if (!IsValidId(id) || seen.count(id))
         return;
     seen.insert(id);
+    if (s.Arrays.size() >= MaxArrays) {
+        _Arrayinfo lost;
+        s.Lost.Arrays += ReadArrayTexts(handle, id, lost); // a disk of the top list is no array
+        return;
+    }
     ArrayView a;
     if (!ReadArrayTexts(handle, id, a.Info))
         return;
@@ -135,9 +142,10 @@ void AddTree(const TRAIDSystem &system, Snapshot &s)
 void AddArrays(uint32_t handle, Snapshot &s)
 {
     std::set<DeviceId> seen;
-    DeviceId top[MaxArrays] = {};
-    const int32_t n = cs_qvl_get_logical_devices(handle, top, MaxArrays);
-    for (int32_t i = 0; i < n && i < static_cast<int32_t>(MaxArrays); ++i)
+    // Room for more than the snapshot keeps, so that arrays past it are counted, not missed.
+    std::vector<DeviceId> top(4 * MaxArrays);
+    const int32_t n = cs_qvl_get_logical_devices(handle, top.data(), static_cast<uint32_t>(top.size()));
+    for (int32_t i = 0; i < n && i < static_cast<int32_t>(top.size()); ++i)
         AddArray(handle, top[i], 0, s, seen);
     for (const DiskView &d : s.Disks) {
         std::vector<DeviceId> chain;
@@ -147,13 +155,48 @@ void AddArrays(uint32_t handle, Snapshot &s)
     }
 }
 
+// What the driver names beyond the model's tables: controllers past MaxControllers, channels past
+// a controller's 16 children or the channel table, devices past the device table or on channels
+// the tree could not take. Objects that could not be read are not counted here.
+void CountDropped(const TRAIDSystem &system, const Snapshot &s, Dropped &lost)
+{
+    const long controllers = cs_qvl_get_controller_count(system.Handle);
+    lost.Controllers = std::max(0L, controllers - std::max(0, system.Controllers.Capacity()));
+    long named = 0, room = 0, ids = 0, shown = 0;
+    for (const ControllerView &c : s.Controllers) {
+        named += std::max(0, c.Info.ChannelCount);
+        room += std::min(std::max(0, c.Info.ChannelCount), TController::MaxChannels);
+        for (const ChannelView &h : c.Channels)
+            shown += static_cast<long>(h.Disks.size());
+    }
+    lost.Channels = named - room + std::max(0L, room - system.Channels.Capacity());
+    for (int c = 0; c < system.ChannelCount(); ++c)
+        ids += IsValidId(system.Channels[c]->Info.Master) + IsValidId(system.Channels[c]->Info.Slave);
+    lost.Devices = std::max(0L, ids - system.Devices.Capacity()) + std::max(0L, system.DeviceCount() - shown);
+}
+
 } // namespace
+
+std::string DroppedText(const Dropped &lost)
+{
+    std::string text;
+    auto add = [&](long n, const char *noun) {
+        if (n > 0)
+            text += (text.empty() ? "" : ", ") + std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+    };
+    add(lost.Controllers, "controller");
+    add(lost.Channels, "channel");
+    add(lost.Devices, "device");
+    add(lost.Arrays, "array");
+    return text;
+}
 
 Snapshot TakeSnapshot(const TRAIDSystem &system)
 {
     Snapshot s;
     AddTree(system, s);
     AddArrays(system.Handle, s);
+    CountDropped(system, s, s.Lost);
     return s;
 }
 

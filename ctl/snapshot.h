@@ -29,7 +29,7 @@ struct ArrayView {
     std::string Task;                 // rebuilding, duplicating, verifying, initializing or empty
     uint64_t Bytes = 0;
     bool Failed = false;   // disabled or not available
-    bool Degraded = false; // broken, or waiting for a rebuild
+    bool Degraded = false; // broken, or needing or running a rebuild: no redundancy until it ends
     int Depth = 0;         // 0 for a top-level array
 };
 
@@ -43,16 +43,26 @@ struct ControllerView {
     std::vector<ChannelView> Channels;
 };
 
+// Objects the driver names that the model's tables (or the snapshot's) cannot hold.
+struct Dropped {
+    long Controllers = 0, Channels = 0, Devices = 0, Arrays = 0;
+    bool Any() const { return Controllers || Channels || Devices || Arrays; }
+};
+
 struct Snapshot {
     std::vector<ControllerView> Controllers;
     std::vector<DiskView> Disks;
     std::vector<ArrayView> Arrays;
+    Dropped Lost;
 
     const DiskView *FindDisk(DeviceId id) const;
     const ArrayView *FindArray(DeviceId id) const;
 };
 
 Snapshot TakeSnapshot(const TRAIDSystem &system);
+
+// "12 channels, 1 array" (what was dropped), or empty.
+std::string DroppedText(const Dropped &lost);
 
 std::string DiskLocation(const _PhyDeviceinfo &info);
 // "0x115": identifiers as qvlsim and the README write them.

@@ -139,7 +139,7 @@ disk id=0x102 controller=0 channel=1 position=0 capacity=78165360 model="Dr\xE9v
 array id=0x201 name="Mirror" level=1 status=0x6 progress=4512 members=0x101,0x102
 SCN
 sim load "$(winepath -w "$work/rebuild.scn")"
-q check; expect "rebuild under way: WARNING with its progress" 1 check_line WARNING "array 'Mirror' rebuilding 45.12%"
+q check; expect "rebuild under way: WARNING, degraded, with its progress" 1 check_line WARNING "array 'Mirror' degraded, rebuilding 45.12%"
 q arrays --json; expect "rebuild: task and progress in JSON" 0 jqt '.arrays[0].task == "rebuilding" and .arrays[0].progress == 0.4512'
 q metrics
 expect "rebuild: progress ratio; quotes, backslash and a Latin-1 byte survive in labels" 0 metrics \

@@ -130,9 +130,9 @@ SCN
 
 # state|code|how the simulator gets there from the case before|text|performance data values
 cases=(
-  'OK|0|sim reset|QVL OK - 2 controllers, 9 devices, 4 arrays optimal|failed=0 degraded=0 tasks=0 attention=0 devices=9 arrays=4'
-  'WARNING|1|load_scenario verifying.scn|QVL WARNING - array '\''Mirror'\'' verifying 12.34%|failed=0 degraded=0 tasks=1 attention=0 devices=2 arrays=1'
-  'CRITICAL|2|sim fail 0x101|QVL CRITICAL - disk Controller1-Channel1-Device1 failed, array '\''Mirror'\'' degraded|failed=1 degraded=1 tasks=0 attention=0 devices=2 arrays=1'
+  'OK|0|sim reset|QVL OK - 2 controllers, 9 devices, 4 arrays optimal|failed=0 degraded=0 rebuilding=0 tasks=0 attention=0 devices=9 arrays=4'
+  'WARNING|1|load_scenario verifying.scn|QVL WARNING - array '\''Mirror'\'' verifying 12.34%|failed=0 degraded=0 rebuilding=0 tasks=1 attention=0 devices=2 arrays=1'
+  'CRITICAL|2|sim fail 0x101|QVL CRITICAL - disk Controller1-Channel1-Device1 failed, array '\''Mirror'\'' degraded|failed=1 degraded=1 rebuilding=0 tasks=0 attention=0 devices=2 arrays=1'
   'UNKNOWN|3|sim inject get_controller_count -1|QVL UNKNOWN - driver cannot be reached: the driver does not answer|'
   'UNKNOWN|3|sim inject get_device_info -1|QVL UNKNOWN - driver cannot be reached: 2 device(s) cannot be read|'
 )
