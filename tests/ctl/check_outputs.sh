@@ -82,4 +82,12 @@ wait
 [ "$(sort -u "$work/codes")" = 0 ] && ok "overlapping writers: every run exits 0" || bad "overlapping writers: exits $(sort -u "$work/codes" | tr '\n' ' ') $(cat "$work/writers")"
 [ "$(ls "$work/prom")" = qvl.prom ] && ok "overlapping writers: no temporary file left" || bad "left in the folder: $(ls "$work/prom")"
 
+# --- qvlsim's usage ----------------------------------------------------------------------------
+wine qvlsim.exe help </dev/null >"$work/usage" 2>&1
+for a in --help -h; do
+  wine qvlsim.exe $a </dev/null >"$work/out" 2>&1
+  rc=$?
+  cmp -s "$work/out" "$work/usage" && [ "$rc" = 0 ] && [ -s "$work/out" ] && ok "qvlsim $a: the usage of qvlsim help" || bad "qvlsim $a: exit $rc, $(head -c 200 "$work/out")"
+done
+
 summary
