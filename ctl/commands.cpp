@@ -243,38 +243,71 @@ Result Check(const Args &args)
     return job->Answer;
 }
 
-// Writes the file whole or not at all: a collector never reads half of it.
-bool WriteAtomically(const std::string &file, const std::string &text, std::string &error)
+// A temporary file beside the target, named for this writer alone: two runs that overlap
+// never write into each other's file.
+std::string TempName(const std::string &file)
 {
-    const std::string temp = file + ".tmp";
-    {
-        qvl::FileHandle out(
-            CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        const bool ok = out && WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                        written == text.size();
-        out.reset();
-        if (!ok) {
-            error = "cannot write " + temp;
-            DeleteFileA(temp.c_str());
-            return false;
-        }
-    }
-    // The 95/98/Me family has no MoveFileEx that works: there, delete and move.
+    const size_t slash = file.find_last_of("\\/:");
+    const std::string dir = slash == std::string::npos ? std::string(".") : file.substr(0, slash + 1);
+    char name[MAX_PATH + 16] = "";
+    if (GetTempFileNameA(dir.c_str(), "qvl", 0, name) != 0)
+        return name;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, ".%lu.%lu.tmp", GetCurrentProcessId(), GetTickCount());
+    return file + buf;
+}
+
+bool WriteWhole(const std::string &path, const std::string &text)
+{
+    qvl::FileHandle out(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return out && WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+// Replaces `file` by `temp`. On NT the target is never deleted: MoveFileEx replaces it in one
+// step, retried a while when a reader holds it open. The 95/98/Me family has no MoveFileEx:
+// there the file is missing between the delete and the move.
+bool Replace(const std::string &temp, const std::string &file)
+{
     using MoveFileExFn = BOOL(WINAPI *)(LPCSTR, LPCSTR, DWORD);
     const auto moveFileEx = reinterpret_cast<MoveFileExFn>(
         reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA")));
-    if (!moveFileEx || !moveFileEx(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(file.c_str());
-        if (!MoveFileA(temp.c_str(), file.c_str())) {
-            error = "cannot replace " + file + " (error " + std::to_string(GetLastError()) + ")";
-            DeleteFileA(temp.c_str());
-            return false;
+    if (moveFileEx && GetVersion() < 0x80000000u) {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            if (moveFileEx(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
+                return true;
+            const DWORD error = GetLastError();
+            if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION)
+                return false;
+            Sleep(100); // a reader's handle is closed within moments
         }
+        return false;
+    }
+    DeleteFileA(file.c_str());
+    return MoveFileA(temp.c_str(), file.c_str()) != 0;
+}
+
+// Writes the file whole or not at all: a collector never reads half of it.
+bool WriteAtomically(const std::string &file, const std::string &text, std::string &error)
+{
+    const std::string temp = TempName(file);
+    if (!WriteWhole(temp, text)) {
+        error = "cannot write " + temp;
+        DeleteFileA(temp.c_str());
+        return false;
+    }
+    if (!Replace(temp, file)) {
+        error = "cannot replace " + file + " (error " + std::to_string(GetLastError()) + "); it is left as it was";
+        DeleteFileA(temp.c_str());
+        return false;
     }
     return true;
 }
 
+// Standard output and --output get the same text, qvl_up 0 included: a collector reading
+// either sees the driver down.
 Result Metrics(const Args &args)
 {
     std::string why;
@@ -285,7 +318,7 @@ Result Metrics(const Args &args)
         std::string error;
         if (!WriteAtomically(args.Value("--output"), text, error))
             return Fail(2, error);
-    } else if (up) {
+    } else {
         r.Out = text;
     }
     if (!up) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "GetInfo.h"
+#include "format.h"
 #include "json.h"
 #include "owned.h"
 #include "qvlclient.h"
@@ -20,8 +21,11 @@ namespace {
 const char *const ConsoleMutexName = "qvl_storage_management_software_mutex";
 // Events taken in one poll at most, so a driver that never runs dry cannot hold us.
 constexpr int MaxEventsPerPoll = 1024;
-// More log lines than any real log holds; each read starts from the top of the file.
-constexpr int MaxLogLines = 100000;
+// Unreadable lines in a row after which the log counts as unreadable from there on: a file
+// error answers -1 for every index, an over-long line only for its own.
+constexpr int MaxUnreadableRun = 10000;
+const char *const EmptyLog = "qvlctl: the event log qvl.log is empty\n";
+const char *const NoLog = "qvlctl: there is no event log qvl.log\n";
 
 std::string TimeText(PackedTime t)
 {
@@ -52,7 +56,8 @@ std::string EventLocation(DeviceId id)
 
 std::string EntryLine(const EventEntry &e)
 {
-    return TimeText(e.event.time) + "  " + std::string(1, e.type ? e.type : '?') + "  " + EntryText(e) + "\n";
+    return TimeText(e.event.time) + "  " + LineText(std::string(1, e.type ? e.type : '?')) + "  " +
+           LineText(EntryText(e)) + "\n";
 }
 
 std::string EntryJson(const EventEntry &e, bool withCode, const std::string &location)
@@ -74,6 +79,51 @@ void Write(const std::string &text)
 {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
+}
+
+bool LogExists()
+{
+    char dir[MAX_PATH] = "";
+    const UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+    if (n == 0 || n >= sizeof dir)
+        return true; // unknown: let the read's own answer stand
+    std::string path = dir;
+    if (path.back() != '\\')
+        path += '\\';
+    return GetFileAttributesA((path + "qvl.log").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Every readable line of the log into `text`, each unreadable one named on standard error
+// (exit 1); returns the number of lines read. The library goes on from its last read, so
+// reading in order costs a line each.
+int ReadLog(bool json, std::string &text, Result &r)
+{
+    int count = 0, run = 0;
+    for (int index = 0;; ++index) {
+        EventEntry e;
+        std::memset(&e, 0, sizeof e);
+        const int32_t result = cs_qvl_enum_event(0, &e, index);
+        if (result == QVL_NO_SUCH_LINE)
+            break;
+        if (result != 0) {
+            if (!LogExists())
+                break; // no log, or one deleted while we read it
+            r.Code = 1;
+            if (++run > MaxUnreadableRun) {
+                r.Err += "qvlctl: the event log cannot be read from line " + std::to_string(index - run + 2) + " on\n";
+                break;
+            }
+            r.Err += "qvlctl: line " + std::to_string(index + 1) + " of the event log cannot be read\n";
+            continue;
+        }
+        run = 0;
+        if (json)
+            text += std::string(count ? "," : "") + EntryJson(e, false, "");
+        else
+            text += EntryLine(e);
+        ++count;
+    }
+    return count;
 }
 
 } // namespace
@@ -157,27 +207,18 @@ Result LogCommand(const Args &args)
     }
     const bool json = args.Has("--json");
     std::string text;
-    int count = 0;
-    for (int index = 0; index < MaxLogLines; ++index) {
-        EventEntry e;
-        std::memset(&e, 0, sizeof e);
-        const int32_t result = cs_qvl_enum_event(0, &e, index);
-        if (result == QVL_NO_SUCH_LINE || (result == -1 && index == 0))
-            break; // the end, or no log at all
-        if (result != 0) {
-            r.Code = 2;
-            r.Err = "qvlctl: line " + std::to_string(index + 1) + " of the event log cannot be read\n";
-            return r;
-        }
-        if (json)
-            text += std::string(count ? "," : "") + EntryJson(e, false, "");
-        else
-            text += EntryLine(e);
-        ++count;
+    const int count = ReadLog(json, text, r);
+    if (count == 0 && r.Err.empty())
+        r.Err = LogExists() ? EmptyLog : NoLog;
+    if (json) {
+        r.Out = "{\"version\":";
+        r.Out += std::to_string(JsonSchemaVersion);
+        r.Out += ",\"command\":\"log\",\"entries\":[";
+        r.Out += text;
+        r.Out += "]}\n";
+    } else {
+        r.Out = text;
     }
-    r.Out = json ? "{\"version\":" + std::to_string(JsonSchemaVersion) + ",\"command\":\"log\",\"entries\":[" + text +
-                       "]}\n"
-                 : text;
     return r;
 }
 

@@ -50,7 +50,7 @@ std::string Table(const std::vector<Row> &rows, const std::string &indent = "")
     return out;
 }
 
-std::string OrDash(const std::string &s) { return s.empty() ? "-" : s; }
+std::string OrDash(const std::string &s) { return s.empty() ? "-" : LineText(s); }
 
 void DiskJson(JsonWriter &j, const DiskView &d)
 {
@@ -73,6 +73,21 @@ void DiskJson(JsonWriter &j, const DiskView &d)
 
 } // namespace
 
+std::string LineText(const std::string &text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 std::string ProgressText(int progress)
 {
     char buf[32];
@@ -91,10 +106,10 @@ std::string ShowText(const ShowItem &item)
 {
     std::vector<Row> rows;
     for (const auto &[label, value] : item.Rows)
-        rows.push_back({label, value});
+        rows.push_back({LineText(label), LineText(value)});
     const std::vector<size_t> width = ColumnWidths(rows);
     // A value is printed whole, as the panel shows it, trailing blanks and all.
-    std::string out = item.Title + "\n";
+    std::string out = LineText(item.Title) + "\n";
     for (const Row &row : rows)
         out += PaddedLine(row, width, "  ") + "\n";
     return out;
@@ -121,16 +136,16 @@ std::string ListText(const Snapshot &s)
 {
     std::string out;
     for (const ControllerView &c : s.Controllers) {
-        out += c.Info.Name + "  " + c.Info.Product +
-               (c.Info.Manufacturer.empty() ? "" : " (" + c.Info.Manufacturer + ")") + "\n";
+        out += LineText(c.Info.Name) + "  " + LineText(c.Info.Product) +
+               (c.Info.Manufacturer.empty() ? "" : " (" + LineText(c.Info.Manufacturer) + ")") + "\n";
         for (const ChannelView &h : c.Channels) {
-            out += "  " + h.Info.Name + "\n";
+            out += "  " + LineText(h.Info.Name) + "\n";
             std::vector<Row> rows;
             for (int i : h.Disks) {
                 const DiskView &d = s.Disks[i];
-                rows.push_back({d.Location, IdText(d.Info.Id), OrDash(d.Info.ModelStr), d.Info.CapacityStr,
-                                d.Info.TypeStr, d.Info.StatusStr,
-                                d.Info.ArrayName.empty() ? "-" : "array " + d.Info.ArrayName});
+                rows.push_back({d.Location, IdText(d.Info.Id), OrDash(d.Info.ModelStr), LineText(d.Info.CapacityStr),
+                                LineText(d.Info.TypeStr), LineText(d.Info.StatusStr),
+                                d.Info.ArrayName.empty() ? "-" : "array " + LineText(d.Info.ArrayName)});
             }
             out += Table(rows, "    ");
         }
@@ -174,10 +189,13 @@ std::string ArraysText(const Snapshot &s)
     std::vector<Row> rows{{"ARRAY", "ID", "LEVEL", "CAPACITY", "STATUS", "PROGRESS", "MEMBERS"}};
     for (const ArrayView &a : s.Arrays) {
         std::string members;
-        for (const std::string &m : a.Members)
-            members += (members.empty() ? "" : ",") + m;
-        rows.push_back({std::string(2 * a.Depth, ' ') + OrDash(a.Info.Name), IdText(a.Info.Id), a.Info.TypeStr,
-                        a.Info.CapacityStr, a.Info.StatusStr,
+        for (const std::string &m : a.Members) {
+            if (!members.empty())
+                members += ',';
+            members += LineText(m);
+        }
+        rows.push_back({std::string(2 * a.Depth, ' ') + OrDash(a.Info.Name), IdText(a.Info.Id),
+                        LineText(a.Info.TypeStr), LineText(a.Info.CapacityStr), LineText(a.Info.StatusStr),
                         a.Task.empty() ? "-" : a.Task + " " + ProgressText(a.Info.Progress), OrDash(members)});
     }
     return s.Arrays.empty() ? std::string("No array.\n") : Table(rows);

@@ -46,6 +46,10 @@ std::string MetricsDownText();
 // and written as UTF-8.
 std::string PromLabel(const std::string &bytes);
 
+// A name or text for a line of text output: control characters as \x0A, so one item stays
+// one line.
+std::string LineText(const std::string &text);
+
 // Progress in 1/10000 as "45.12%".
 std::string ProgressText(int progress);
 

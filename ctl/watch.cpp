@@ -82,7 +82,7 @@ std::string NowText()
 
 std::string ChangeLine(const std::string &time, const Change &c)
 {
-    return time + "  " + c.Severity + "  " + c.Kind + "  " + c.Text + "\n";
+    return time + "  " + c.Severity + "  " + c.Kind + "  " + LineText(c.Text) + "\n";
 }
 
 std::string ChangeJson(const std::string &time, const Change &c)

@@ -246,7 +246,9 @@ int run(int argc, char **argv)
 {
     if (argc < 2)
         refuse("no command (see qvlsim help)");
-    const std::string cmd = argv[1];
+    // --help and -h are what users try first: the same usage as help.
+    const std::string given = argv[1];
+    const std::string cmd = given == "--help" || given == "-h" ? "help" : given;
     for (const Command &c : kCommands) {
         if (cmd == c.name) {
             c.run(argc, argv);

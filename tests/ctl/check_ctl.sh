@@ -166,7 +166,7 @@ sim reset
 sim inject get_controller_count -1
 q check;   expect "controller count fails: UNKNOWN" 3 check_line UNKNOWN "driver cannot be reached"
 q list --json; expect "controller count fails: list exits 2, nothing on stdout" 2 out_empty
-q metrics; expect "controller count fails: metrics exits 2, nothing on stdout" 2 out_empty
+q metrics; expect "controller count fails: metrics exits 2, stdout says qvl_up 0" 2 bash -c "grep -qx 'qvl_up 0' '$work/out'"
 rm -f metrics.prom
 q metrics --output metrics.prom; expect "controller count fails: the collector's file says qvl_up 0" 2 bash -c "grep -qx 'qvl_up 0' metrics.prom"
 rm -f metrics.prom
