@@ -28,15 +28,7 @@ disk id=0x102 controller=0 channel=1 position=0 capacity=78165360 model="Dr\xE9v
 disk id=0x103 controller=0 channel=1 position=1 capacity=78165360 model="plain" disabled=1
 array id=0x201 name="A\"b\\c\x0Ad|e\xFC" level=1 status=0x6 progress=4512 members=0x101,0x102
 SCN
-cat >"$work/rebuild.scn" <<'SCN'
-capabilities max_controllers=4 features=0x09
-controller chip=3 irq=11 channels=2 product="QV-2000" manufacturer="Quorvel"
-channel controller=0 index=0 io=0x1F0 control=0x3F6
-channel controller=0 index=1 io=0x170 control=0x376
-disk id=0x101 controller=0 channel=0 position=0 capacity=78165360 model="QVD-4080"
-disk id=0x102 controller=0 channel=1 position=0 capacity=78165360 model="QVD-4080"
-array id=0x201 name="Mirror" level=1 status=0x6 progress=4512 members=0x101,0x102
-SCN
+mirror_scenario "$work/rebuild.scn" 0x6 4512
 
 # sample NAME VALUE LABEL=VALUE...: the output has a sample NAME VALUE with these labels among
 # its own (in any order, whatever labels more it has)

@@ -118,15 +118,7 @@ field() {
 # shows STATE TEXT: Nagios's last result of the service is STATE and its text begins with TEXT
 shows() { [ "$(field current_state)" = "$1" ] && [[ "$(field plugin_output)" == "$2"* ]]; }
 
-cat >"$work/verifying.scn" <<'SCN'
-capabilities max_controllers=4 features=0x09
-controller chip=3 irq=11 channels=2 product="QV-2000" manufacturer="Quorvel"
-channel controller=0 index=0 io=0x1F0 control=0x3F6
-channel controller=0 index=1 io=0x170 control=0x376
-disk id=0x101 controller=0 channel=0 position=0 capacity=78165360 model="QVD-4080"
-disk id=0x102 controller=0 channel=1 position=0 capacity=78165360 model="QVD-4080"
-array id=0x201 name="Mirror" level=1 status=0x100 progress=1234 members=0x101,0x102
-SCN
+mirror_scenario "$work/verifying.scn" 0x100 1234
 
 # state|code|how the simulator gets there from the case before|text|performance data values
 cases=(

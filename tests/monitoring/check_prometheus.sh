@@ -93,15 +93,7 @@ step "disk failed: QvlDiskFailed fires at once with location, model, array and i
   ".labels.location == \"Controller1-Channel1-Device1\" and .labels.model == \"QVD-4080 ATA DISK\" and .labels.array == \"System\" and .labels.instance == \"$node\" and .labels.severity == \"critical\" and (.labels.id // \"0x101\") == \"0x101\" and .annotations.id == \"0x101\" and (.annotations.summary | contains(\"Controller1-Channel1-Device1\"))"
 step "disk failed: its array System is degraded" 40 QvlArrayDegraded firing '.labels.array == "System" and .labels.id == "0x201"'
 
-cat >"$work/rebuild.scn" <<'SCN'
-capabilities max_controllers=4 features=0x09
-controller chip=3 irq=11 channels=2 product="QV-2000" manufacturer="Quorvel"
-channel controller=0 index=0 io=0x1F0 control=0x3F6
-channel controller=0 index=1 io=0x170 control=0x376
-disk id=0x101 controller=0 channel=0 position=0 capacity=78165360 model="QVD-4080"
-disk id=0x102 controller=0 channel=1 position=0 capacity=78165360 model="QVD-4080"
-array id=0x201 name="Mirror" level=1 status=0x6 progress=4512 members=0x101,0x102
-SCN
+mirror_scenario "$work/rebuild.scn" 0x6 4512
 load_scenario "$work/rebuild.scn"
 write
 step "rebuild: QvlArrayRebuilding fires with its progress" 240 QvlArrayRebuilding firing \

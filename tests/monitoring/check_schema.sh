@@ -58,15 +58,7 @@ sim inject get_controller_count -1
 changed driver-unreachable
 sim inject clear
 changed driver-reachable
-cat >"$work/progress.scn" <<'SCN'
-capabilities max_controllers=4 features=0x09
-controller chip=3 irq=11 channels=2 product="QV-2000" manufacturer="Quorvel"
-channel controller=0 index=0 io=0x1F0 control=0x3F6
-channel controller=0 index=1 io=0x170 control=0x376
-disk id=0x101 controller=0 channel=0 position=0 capacity=78165360 model="QVD-4080"
-disk id=0x102 controller=0 channel=1 position=0 capacity=78165360 model="QVD-4080"
-array id=0x205 name="Mirror" level=1 status=0x6 progress=@P@ members=0x101,0x102
-SCN
+mirror_scenario "$work/progress.scn" 0x6 @P@ 0x205
 sed 's/@P@/1000/' "$work/progress.scn" >"$work/p1.scn"
 sed 's/@P@/2000/' "$work/progress.scn" >"$work/p2.scn"
 load_scenario "$work/p1.scn"

@@ -50,5 +50,18 @@ wait_until() {
 }
 
 sim() { wine "$bin/qvlsim.exe" "$@" </dev/null >"$work/sim.out" 2>&1 || bad "qvlsim $* ($(cat "$work/sim.out"))"; }
+# mirror_scenario FILE STATUS PROGRESS [ID]: a scenario of one controller, two disks (0x101,
+# 0x102) and the mirror "Mirror" of them (id 0x201 unless given) with that status and progress.
+mirror_scenario() {
+  cat >"$1" <<SCN
+capabilities max_controllers=4 features=0x09
+controller chip=3 irq=11 channels=2 product="QV-2000" manufacturer="Quorvel"
+channel controller=0 index=0 io=0x1F0 control=0x3F6
+channel controller=0 index=1 io=0x170 control=0x376
+disk id=0x101 controller=0 channel=0 position=0 capacity=78165360 model="QVD-4080"
+disk id=0x102 controller=0 channel=1 position=0 capacity=78165360 model="QVD-4080"
+array id=${4:-0x201} name="Mirror" level=1 status=$2 progress=$3 members=0x101,0x102
+SCN
+}
 # load_scenario FILE: the simulated system becomes FILE.
 load_scenario() { sim load "$(winepath -w "$1")"; }
